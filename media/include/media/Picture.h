@@ -1,0 +1,33 @@
+// Picture decoding shared by both games: BMP and JPEG files into 24-bit RGB rows, top row first.
+// Decoding is not game logic; what a game does with a picture that cannot be read is its own rule.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace media {
+
+// A decoded picture: width * height pixels, 3 bytes each (red, green, blue), rows from the top
+// row to the bottom row, no padding.
+struct RgbPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+};
+
+// Pictures whose declared size is zero or above this many pixels are refused before any
+// allocation: a few header bytes must not be able to ask for gigabytes.
+constexpr long long kMaxPicturePixels = 64LL * 1000 * 1000;
+
+// Decodes a Windows bitmap (1, 4, 8, 16, 24 and 32 bits, bottom-up or top-down).
+// Returns false and says why in *error when the file cannot be read or is not a sound bitmap.
+bool LoadBmp(const std::string& path, RgbPicture& out, std::string* error = nullptr);
+
+// Decodes a JPEG (baseline, progressive, grey-scale). A file that ends early is corrupt.
+bool LoadJpeg(const std::string& path, RgbPicture& out, std::string* error = nullptr);
+
+// Writes a 24-bit bottom-up BMP file (tests, screenshots, tools).
+bool SaveBmp(const std::string& path, const RgbPicture& picture);
+
+}  // namespace media

@@ -1,0 +1,4 @@
+// zodav: the ball game's entry point.
+int main() {
+    return 0;
+}
