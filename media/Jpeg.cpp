@@ -132,6 +132,8 @@ bool DecodeGuarded(JpegJob& job) {
 }  // namespace
 
 bool LoadJpeg(const std::string& path, RgbPicture& out, std::string* error) {
+    out.width = out.height = 0;
+    out.rgb.clear();  // keeps the capacity: a caller decoding photo after photo reuses it
     std::uintmax_t size = 0;
     if (!detail::StatPictureFile(path, size, error)) return false;
     std::FILE* file = std::fopen(path.c_str(), "rb");
