@@ -3,6 +3,7 @@
 #include "eXgine.h"
 
 #include <cstdio>
+#include <vector>
 
 IEngineCore* Core = nullptr;
 IWindowHost* WindowHost = nullptr;
@@ -12,7 +13,15 @@ IAudio* Audio = nullptr;
 
 namespace {
 const char* const kLogFile = "log.txt";
+std::vector<std::string> pendingLogLines;
+
+void AppendToLog(const std::string& text) {
+    if (std::FILE* log = std::fopen(kLogFile, "a")) {
+        std::fprintf(log, "garbage: %s\n", text.c_str());
+        std::fclose(log);
+    }
 }
+}  // namespace
 
 bool BindEngine(int flags) {
     IEngineCore* root = nullptr;
@@ -33,13 +42,18 @@ void UnbindEngine() {
     Renderer = nullptr;
     TextureStore = nullptr;
     Audio = nullptr;
+    std::vector<std::string> lines;
+    lines.swap(pendingLogLines);
+    for (const std::string& line : lines)
+        AppendToLog(line);
 }
 
 void GameLog(const std::string& text) {
     std::fprintf(stderr, "garbage: %s\n", text.c_str());
-    // The engine keeps its log open for appending; a line of ours lands after its last one.
-    if (std::FILE* log = std::fopen(kLogFile, "a")) {
-        std::fprintf(log, "garbage: %s\n", text.c_str());
-        std::fclose(log);
-    }
+    // The engine holds its log open at its own write position, so our lines wait and are added
+    // after the engine has closed it.
+    if (Core)
+        pendingLogLines.push_back(text);
+    else
+        AppendToLog(text);
 }

@@ -2,11 +2,11 @@
 // file is created with the one line asked for. Failures fall back to the defaults and say why.
 #include "g_cfg.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -29,7 +29,8 @@ bool FindKey(std::FILE* f, const std::string& key, std::string* value, bool* ok)
     while (!ended) {
         line.clear();
         int c = 0;
-        while ((c = getc_unlocked(f)) != EOF && c != '\n' && c != kEndOfFile) line.push_back(char(c));
+        while ((c = getc_unlocked(f)) != EOF && c != '\n' && c != kEndOfFile)
+            line.push_back(char(c));
         ended = c == EOF || c == kEndOfFile;
         if (c == EOF && std::ferror(f)) {
             *ok = false;
@@ -48,8 +49,8 @@ bool FindKey(std::FILE* f, const std::string& key, std::string* value, bool* ok)
 }
 
 // Creates the missing file with the one line key=fallback and a Windows line end.
-bool CreateWithDefault(const std::string& file, const std::string& key,
-                       const std::string& fallback, std::string* error) {
+bool CreateWithDefault(const std::string& file, const std::string& key, const std::string& fallback,
+                       std::string* error) {
     int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         if (error) *error = SystemError("cannot create", file, errno);
@@ -104,7 +105,7 @@ std::string ReadConfigString(const std::string& file, const std::string& key,
                              const std::string& fallback, std::string* error) {
     std::string result = fallback;
     std::FILE* f = std::fopen(file.c_str(), "rbe");
-    if (!f && errno == ENOENT) {
+    if (!f && (errno == ENOENT || errno == ENOTDIR)) {  // missing: make it
         CreateWithDefault(file, key, fallback, error);
         return result;
     }
@@ -123,7 +124,8 @@ std::string ReadConfigString(const std::string& file, const std::string& key,
 
 std::optional<int32_t> ParseConfigInt(const std::string& text) {
     std::size_t pos = 0;
-    while (pos < text.size() && text[pos] == ' ') ++pos;
+    while (pos < text.size() && text[pos] == ' ')
+        ++pos;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
     std::size_t hexStart = std::string::npos;

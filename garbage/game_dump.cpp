@@ -27,7 +27,8 @@ DumpJson ItemJson(const TGarbageItem& i) {
 template <typename T, std::size_t N>
 DumpJson Array(const std::array<T, N>& values) {
     DumpJson out = DumpJson::array();
-    for (const T& v : values) out.push_back(v);
+    for (const T& v : values)
+        out.push_back(v);
     return out;
 }
 
@@ -37,7 +38,8 @@ void AddState(DumpJson& j, const TGameState& s) {
     j["Scale"] = s.Scale;
     j["Bins"] = {BinJson(s.Bins[0]), BinJson(s.Bins[1])};
     j["Items"] = DumpJson::array();
-    for (const TGarbageItem& i : s.Items) j["Items"].push_back(ItemJson(i));
+    for (const TGarbageItem& i : s.Items)
+        j["Items"].push_back(ItemJson(i));
     j["Spawned"] = s.Spawned;
     j["LastSpawn"] = Array(s.LastSpawn);
     j["SpawnInterval"] = Array(s.SpawnInterval);

@@ -70,7 +70,8 @@ void SeedGenerator() {
 
 int32_t DistinctIds(int32_t first, int32_t count) {
     std::vector<int32_t> ids;
-    for (int32_t i = first; i < first + count; ++i) ids.push_back(GarbageFiles[size_t(i)].EngineId);
+    for (int32_t i = first; i < first + count; ++i)
+        ids.push_back(GarbageFiles[size_t(i)].EngineId);
     std::sort(ids.begin(), ids.end());
     return int32_t(std::unique(ids.begin(), ids.end()) - ids.begin());
 }
@@ -81,7 +82,8 @@ int32_t DrawId(int32_t first, int32_t count, std::span<const int32_t> earlier, i
     auto draw = [&] { return GarbageFiles[size_t(first + Random(count))].EngineId; };
     int32_t id = draw();
     if (distinct <= int32_t(earlier.size())) return id;
-    while (std::find(earlier.begin(), earlier.end(), id) != earlier.end()) id = draw();
+    while (std::find(earlier.begin(), earlier.end(), id) != earlier.end())
+        id = draw();
     return id;
 }
 
@@ -121,8 +123,8 @@ void ChooseContent() {
     if (pictures > 1) {
         const int32_t distinct = DistinctIds(0, pictures);
         GameState.PictureId[0] = DrawId(0, pictures, {}, distinct);
-        GameState.PictureId[1] = DrawId(0, pictures, std::span(GameState.PictureId).first(1),
-                                        distinct);
+        GameState.PictureId[1] =
+            DrawId(0, pictures, std::span(GameState.PictureId).first(1), distinct);
     }
     if (sounds > 2) {
         const int32_t distinct = DistinctIds(pictures, sounds);

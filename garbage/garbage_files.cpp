@@ -2,12 +2,12 @@
 // folder, and the list of pictures, sound effects and music with their engine ids.
 #include "garbage_files.h"
 
-#include <algorithm>
-#include <array>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <array>
 
 #include "eXgine.h"
 
@@ -31,7 +31,7 @@ char Lower(char c) {
 enum class EntryKind { kSkip, kFile, kFolder };
 
 EntryKind KindOf(int dirFd, const dirent* e) {
-    struct stat st{};
+    struct stat st {};
     switch (e->d_type) {
         case DT_REG:
             return EntryKind::kFile;
@@ -102,8 +102,7 @@ void Walk(DIR* dir, std::string& path, std::span<const std::string> masks,
             if (f.maskBits & (1u << i)) buckets[i].push_back({path + f.name, 0, 0});
     const std::size_t length = path.size();
     for (const std::string& name : listing.folders) {
-        int fd = openat(dirfd(dir), name.c_str(),
-                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        int fd = openat(dirfd(dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         DIR* sub = fd < 0 ? nullptr : fdopendir(fd);
         if (!sub) {
             if (fd >= 0) close(fd);
@@ -156,7 +155,8 @@ bool MaskMatches(std::string_view name, std::string_view mask) {
             return false;
         }
     }
-    while (m < mask.size() && mask[m] == '*') ++m;
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
     return m == mask.size();
 }
 
@@ -169,7 +169,8 @@ void CollectFilesByMasks(std::string& path, std::span<const std::string> masks,
 void CollectFiles(std::string& path, const std::string& mask) {
     std::array<std::vector<TGarbageFile>, 1> bucket;
     CollectFilesByMasks(path, std::span(&mask, 1), bucket);
-    for (TGarbageFile& f : bucket[0]) GarbageFiles.push_back(std::move(f));
+    for (TGarbageFile& f : bucket[0])
+        GarbageFiles.push_back(std::move(f));
 }
 
 void FindGarbageFiles(std::string folder, std::string mask) {

@@ -74,8 +74,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!options->Headless && !HaveDisplay()) {
-        std::fputs("garbage: no display to open a window on (DISPLAY is not set); "
-                   "use --headless with --replay to run without one\n", stderr);
+        std::fputs(
+            "garbage: no display to open a window on (DISPLAY is not set); "
+            "use --headless with --replay to run without one\n",
+            stderr);
         return 1;
     }
     GameSeed = options->Seed;

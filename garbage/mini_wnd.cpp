@@ -55,8 +55,8 @@ std::optional<TBitmapDimension> ReadBitmapDimension(const std::string& fileName,
 bool OpenSplash(int32_t x, int32_t y, int32_t width, int32_t height) {
     SplashWindow.SplashWidth = width;
     SplashWindow.SplashHeight = height;
-    SplashWindow.Handle = SDL_CreateWindow("garbage", x, y, width, height,
-                                           SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+    SplashWindow.Handle =
+        SDL_CreateWindow("garbage", x, y, width, height, SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
     if (!SplashWindow.Handle) return false;
     SDL_RaiseWindow(SplashWindow.Handle);
     SDL_PumpEvents();  // lets the window system map it before the one paint

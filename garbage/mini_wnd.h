@@ -22,7 +22,7 @@ struct TBitmapDimension {
 };
 
 extern TSplashWindow SplashWindow;
-extern SDL_Surface* SplashBitmap;          // the logo, null before a load or when unreadable
+extern SDL_Surface* SplashBitmap;         // the logo, null before a load or when unreadable
 extern TBitmapDimension SplashDimension;  // the logo's declared size, what PaintSplash copies
 
 // Opens and shows the splash window at (x, y); false when it cannot be made.

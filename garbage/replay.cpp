@@ -16,7 +16,8 @@ namespace {
 std::vector<std::string> Words(const std::string& line) {
     std::istringstream in(line);
     std::vector<std::string> out;
-    for (std::string w; in >> w;) out.push_back(w);
+    for (std::string w; in >> w;)
+        out.push_back(w);
     return out;
 }
 
@@ -81,7 +82,8 @@ void Execute(const TReplayCommand& c, Pointer& p, std::FILE* dump) {
         case TReplayCommand::kSeed:
             break;
         case TReplayCommand::kUpdate:
-            for (uint64_t i = 0; i < c.A && !Core->QuitCalled(); ++i) Core->StepUpdate();
+            for (uint64_t i = 0; i < c.A && !Core->QuitCalled(); ++i)
+                Core->StepUpdate();
             break;
         case TReplayCommand::kMouse:
             p.x = uint32_t(c.A);
@@ -127,8 +129,8 @@ void WriteSeedOnce() {
 
 void WritePendingUpdates() {
     WriteSeedOnce();
-    if (pendingUpdates) std::fprintf(recordFile, "update %llu\n",
-                                     static_cast<unsigned long long>(pendingUpdates));
+    if (pendingUpdates)
+        std::fprintf(recordFile, "update %llu\n", static_cast<unsigned long long>(pendingUpdates));
     pendingUpdates = 0;
 }
 
@@ -182,8 +184,9 @@ std::optional<std::vector<TReplayCommand>> ParseReplay(const std::string& text,
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (number == 1) {
-            if (line != kReplayMagic) return fail("not a replay: the first line must be \"" +
-                                                  std::string(kReplayMagic) + "\"");
+            if (line != kReplayMagic)
+                return fail("not a replay: the first line must be \"" + std::string(kReplayMagic) +
+                            "\"");
             continue;
         }
         std::vector<std::string> words = Words(line);
@@ -197,8 +200,8 @@ std::optional<std::vector<TReplayCommand>> ParseReplay(const std::string& text,
         started = started || c.Command != TReplayCommand::kSeed;
         out.push_back(c);
     }
-    if (number == 0) return fail("empty file: the first line must be \"" +
-                                 std::string(kReplayMagic) + "\"");
+    if (number == 0)
+        return fail("empty file: the first line must be \"" + std::string(kReplayMagic) + "\"");
     return out;
 }
 
@@ -246,4 +249,3 @@ void FinishRecording() {
     std::fflush(recordFile);
     recordFile = nullptr;
 }
-

@@ -79,8 +79,8 @@ void CreateGameWindow(bool headless) {
         GameWindow = nullptr;
         return;
     }
-    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN |
-                         SDL_WINDOW_ALWAYS_ON_TOP;
+    const Uint32 flags =
+        SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALWAYS_ON_TOP;
     GameWindow = SDL_CreateWindow(kGameCaption, x, y, GameWindowWidth, GameWindowHeight, flags);
     if (!GameWindow) {
         GameLog(std::string("cannot create the main window: ") + SDL_GetError());

@@ -54,7 +54,10 @@ TEST(ReadConfigInt, ReadsSizeAsTheFileSaysIt) {
         {"leading decimal zeros read as octal", "size=010", 10},
         {"tab taken as blank", "size=\t7", 0},
         {"text after Ctrl+Z read", "other=1\r\n\x1asize=12\r\n", 10},
-        {"Ctrl+Z inside a value kept", "size=1\x1a" "2\r\n", 1},
+        {"Ctrl+Z inside a value kept",
+         "size=1\x1a"
+         "2\r\n",
+         1},
         {"lone CR kept in the value", "size=1\r2\r\n", 12},
         {"line longer than 64 KiB breaks reading", longLine + "size=5\r\n", 5},
         {"NUL in an earlier line ends reading", "a\0b=1\r\nsize=6\r\n"s, 6},

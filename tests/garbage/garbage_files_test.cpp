@@ -15,13 +15,15 @@ namespace fs = std::filesystem;
 
 std::vector<std::string> Paths() {
     std::vector<std::string> out;
-    for (const TGarbageFile& f : GarbageFiles) out.push_back(f.Path);
+    for (const TGarbageFile& f : GarbageFiles)
+        out.push_back(f.Path);
     return out;
 }
 
 std::vector<int> Categories() {
     std::vector<int> out;
-    for (const TGarbageFile& f : GarbageFiles) out.push_back(f.Category);
+    for (const TGarbageFile& f : GarbageFiles)
+        out.push_back(f.Category);
     return out;
 }
 
@@ -34,14 +36,12 @@ TEST(MaskMatches, FollowsTheFileSearchRules) {
         bool expected;
     };
     const Case cases[] = {
-        {"a.bmp", "*.bmp", true},       {"PHOTO.JPG", "*.jpg", true},
-        {"x.jpeg", "*.jpg", false},     {"x.jpg.txt", "*.jpg", false},
-        {"bmp", "*.bmp", false},        {".bmp", "*.bmp", true},
-        {"a.b.bmp", "*.bmp", true},     {"noext", "*.*", true},
-        {"a.bmp", "a?bmp", true},       {"a.bmp", "?.BMP", true},
-        {"ab.bmp", "?.bmp", false},     {"a.wav", "*", true},
-        {"abc", "a*c*", true},          {"a*c", "a*c", true},
-        {"abxbc", "a*bc", true},        {"abxbcd", "a*bc", false},
+        {"a.bmp", "*.bmp", true},      {"PHOTO.JPG", "*.jpg", true}, {"x.jpeg", "*.jpg", false},
+        {"x.jpg.txt", "*.jpg", false}, {"bmp", "*.bmp", false},      {".bmp", "*.bmp", true},
+        {"a.b.bmp", "*.bmp", true},    {"noext", "*.*", true},       {"a.bmp", "a?bmp", true},
+        {"a.bmp", "?.BMP", true},      {"ab.bmp", "?.bmp", false},   {"a.wav", "*", true},
+        {"abc", "a*c*", true},         {"a*c", "a*c", true},         {"abxbc", "a*bc", true},
+        {"abxbcd", "a*bc", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(MaskMatches(c.name, c.mask), c.expected) << c.name << " vs " << c.mask;
@@ -68,8 +68,8 @@ TEST(ListGarbageFolder, CategoriesInPictureSoundMusicOrder) {
     dir.Write("garbage/z/q.bmp", "");
     dir.Write("garbage/notes.txt", "");
     ListGarbageFolder();
-    EXPECT_EQ(Paths(), (Strings{"garbage/z/q.bmp", "garbage/z/p.jpg", "garbage/s.WAV",
-                                "garbage/m.mp3"}));
+    EXPECT_EQ(Paths(),
+              (Strings{"garbage/z/q.bmp", "garbage/z/p.jpg", "garbage/s.WAV", "garbage/m.mp3"}));
     EXPECT_EQ(Categories(), (std::vector<int>{0, 0, 1, 2}));
     EXPECT_EQ(PictureCount, 2);
     EXPECT_EQ(SoundCount, 1);

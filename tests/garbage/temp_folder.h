@@ -2,14 +2,14 @@
 // the current directory for the test's duration (the game reads relative paths).
 #pragma once
 
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 class TempFolder {
-public:
+  public:
     explicit TempFolder(bool enter = false) {
         char pattern[] = "/tmp/garbage-test-XXXXXX";
         path_ = mkdtemp(pattern);
@@ -42,7 +42,7 @@ public:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-private:
+  private:
     std::filesystem::path path_;
     std::filesystem::path old_;
 };

@@ -1,0 +1,2 @@
+// Stand-in for the scene until it lands: draws nothing.
+void GameRender() {}
