@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "temp_folder.h"
+#include "TempFolder.h"
 
 namespace {
 
