@@ -1,0 +1,142 @@
+// The scene drawn into a real SDL window with Mesa (under Xvfb), without the engine: the shapes
+// land where the pixels say (playfield, frame, sun, rail, piece borders, mirrored bins).
+#include <GL/gl.h>
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+
+#include "drawing.h"
+#include "game_state.h"
+#include "rules.h"
+#include "scene.h"
+
+namespace {
+
+using Rgb = std::array<int, 3>;
+
+class SceneTest : public ::testing::Test {
+  public:
+    static constexpr int kW = 500, kH = 600;
+
+    void SetUp() override {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+            GTEST_SKIP() << "no display: " << SDL_GetError();
+        window_ = SDL_CreateWindow("scene test", 0, 0, kW, kH, SDL_WINDOW_OPENGL);
+        if (window_ == nullptr) GTEST_SKIP() << "no GL window: " << SDL_GetError();
+        context_ = SDL_GL_CreateContext(window_);
+        if (context_ == nullptr) GTEST_SKIP() << "no GL context: " << SDL_GetError();
+        // The engine's 2D view: one unit a pixel, origin top-left, y down.
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, kW, kH, 0, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        CreateDiskQuadric();
+        GameState = TGameState{};
+        SetUpBins(kW, kH);
+        StartPlay(0);
+        SetBinHeights(kH);
+    }
+
+    void TearDown() override {
+        FreeDiskQuadric();
+        if (context_ != nullptr) SDL_GL_DeleteContext(context_);
+        if (window_ != nullptr) SDL_DestroyWindow(window_);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+
+    // The colour at window pixel (x, y), y counted from the top.
+    static Rgb Pixel(int x, int y) {
+        std::array<uint8_t, 4> p{};
+        glReadBuffer(GL_BACK);
+        glReadPixels(x, kH - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+        return {p[0], p[1], p[2]};
+    }
+
+    SDL_Window* window_ = nullptr;
+    SDL_GLContext context_ = nullptr;
+};
+
+// Colours within one step of rounding (0.5 of 255 may give 127 or 128).
+bool Close(const Rgb& a, const Rgb& b) {
+    for (size_t k = 0; k < 3; ++k)
+        if (std::abs(a[k] - b[k]) > 1) return false;
+    return true;
+}
+
+TEST_F(SceneTest, ShapesLandWhereTheyBelong) {
+    GameState.Items = {{200, 200, 0, 1}, {300, 100, 1, 1}};
+    DrawScene(kW, kH);
+    glFinish();
+    struct Case {
+        const char* fault;
+        int x, y;
+        Rgb colour;
+    };
+    const Case cases[] = {
+        {"playfield not white", 250, 300, {255, 255, 255}},
+        {"left frame missing", 10, 300, {255, 224, 144}},
+        {"top frame missing", 250, 10, {255, 224, 144}},
+        {"bottom-right frame corner missing", 495, 595, {255, 224, 144}},
+        {"sun not at width - 128, 128", 372, 128, {255, 255, 0}},
+        {"sun's first ray (angle 0 lies straight down) missing", 372, 128 + 46, {255, 255, 0}},
+        {"kind-0 border not pink", 199, 215, {255, 128, 255}},
+        {"kind-1 border not blue", 333, 115, {0, 128, 255}},
+        {"piece picture not white", 216, 216, {255, 255, 255}},
+    };
+    for (const Case& c : cases)
+        EXPECT_TRUE(Close(Pixel(c.x, c.y), c.colour)) << c.fault;
+    // A line on a pixel boundary lands in one of the two rows beside it.
+    EXPECT_TRUE(Pixel(250, 439) == (Rgb{0, 0, 0}) || Pixel(250, 440) == (Rgb{0, 0, 0}))
+        << "rail missing";
+}
+
+// Dark pixels of the bin's lower half, left and right of its centre column.
+std::array<int, 2> InkLeftAndRight(int centre, int top, int bottom) {
+    std::array<int, 2> ink{};
+    for (int y = top; y < bottom; ++y)
+        for (int dx = 1; dx <= 45; ++dx) {
+            if (SceneTest::Pixel(centre - dx, y)[0] < 64) ++ink[0];
+            if (SceneTest::Pixel(centre + dx, y)[0] < 64) ++ink[1];
+        }
+    return ink;
+}
+
+TEST_F(SceneTest, ABinFacingLeftIsMirroredAboutItsCentre) {
+    // The big wheel rides behind the bin: on its left when it faces right.
+    const int x = static_cast<int>(GameState.Bins[0].X);
+    DrawScene(kW, kH);
+    glFinish();
+    const auto right = InkLeftAndRight(x, 445, 480);
+    EXPECT_GT(right[0], right[1] + 20) << "big wheel not behind a bin facing right";
+    GameState.Bins[0].FacingRight = false;
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawScene(kW, kH);
+    glFinish();
+    const auto left = InkLeftAndRight(x, 445, 480);
+    EXPECT_GT(left[1], left[0] + 20) << "bin facing left not mirrored";
+}
+
+TEST_F(SceneTest, TheGrabbedBinShowsItsThrowLineInDeveloperAndPlayerModes) {
+    for (int developer : {0, 1}) {
+        GameState.Developer = developer;
+        GameState.Bins[0].Grabbed = true;
+        GameState.DragStartX = 100;
+        GameState.DragStartY = 300;
+        GameState.DragCurX = 300;
+        GameState.DragCurY = 300;
+        glClear(GL_COLOR_BUFFER_BIT);
+        DrawScene(kW, kH);
+        glFinish();
+        const Rgb line = {144, 224, 255};
+        EXPECT_TRUE(Pixel(200, 299) == line || Pixel(200, 300) == line)
+            << "developer " << developer;
+    }
+}
+
+}  // namespace
