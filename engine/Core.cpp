@@ -1,0 +1,276 @@
+// The engine core: exInit and exDone, the callbacks, the clock, the live fixed-step loop and
+// the manual driving used by replays and tests.
+#include <SDL_opengl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "EngineParts.h"
+
+namespace exg {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Without vsync frames are paced to at most this many per second.
+constexpr long long kFastestFrameNs = 1000000000LL / 120;
+
+long long NsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(to - from).count();
+}
+
+}  // namespace
+
+class Core final : public IEngineCore {
+  public:
+    explicit Core(bool headless) : headless_(headless), epoch_(Clock::now()) {}
+    ~Core();
+    bool Start(const char* logFile);
+    void EndLogAtExit() { log_.Close("eXgine ended with the process"); }
+
+    IWindowHost* WindowHost() override { return &host_; }
+    IRenderer* Renderer() override { return &renderer_; }
+    ITextureStore* TextureStore() override { return &textures_; }
+    IAudio* Audio() override { return &audio_; }
+    void SetCallback(int kind, ExProc proc) override;
+    void SetCallback(int kind, ExMessageProc proc) override;
+    int TimeMs() override;
+    void Run(int updatesPerSecond) override;
+    void Quit() override { quit_ = true; }
+    bool QuitCalled() override { return quit_; }
+    bool StartManual(int updatesPerSecond) override;
+    void StepUpdate() override;
+    void PostMessage(std::uint32_t msg, std::uint32_t wParam, std::uint32_t lParam) override {
+        host_.Deliver(msg, wParam, lParam);
+    }
+    bool SaveScreenshot(const char* file) override;
+    void EndManual() override;
+    long long UpdateCount() override { return updates_; }
+    long long FrameCount() override { return frames_; }
+
+  private:
+    void Call(int kind);
+    void BeginLoop();
+    void EndLoop();
+    void Update();
+    void RenderFrame(long long nowMs);
+    void Pace(Clock::time_point frameStart, bool drew, const ExFixedStep& step,
+              Clock::time_point lastAdvance);
+
+    bool headless_;
+    Clock::time_point epoch_;
+    Log log_;
+    Callbacks callbacks_;
+    exg::WindowHost host_{log_, callbacks_, headless_};
+    exg::Renderer renderer_{log_, host_};
+    exg::TextureStore textures_{log_, host_};
+    exg::Audio audio_{log_};
+    bool running_ = false;
+    bool manual_ = false;
+    bool manualClock_ = false;
+    bool quit_ = false;
+    long long manualMs_ = 0;
+    long long manualStepMs_ = 20;
+    long long updates_ = 0;
+    long long frames_ = 0;
+};
+
+Core::~Core() {
+    audio_.Close();
+    log_.Close("eXgine stopped");
+}
+
+bool Core::Start(const char* logFile) {
+    log_.Open(logFile ? logFile : "log.txt");
+    log_.Line(std::string("eXgine started") + (headless_ ? " headless" : ""));
+    // Headless runs must never wait for or disturb a real sound card.
+    if (headless_) setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0 ||
+        (!headless_ && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)) {
+        log_.Line(std::string("SDL refused to start: ") + SDL_GetError());
+        return false;
+    }
+    if (!headless_) {
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        log_.Line(std::string("audio unavailable, playing silent: ") + SDL_GetError());
+    else
+        audio_.Open();
+    return true;
+}
+
+void Core::SetCallback(int kind, ExProc proc) {
+    if (kind >= 0 && kind < static_cast<int>(callbacks_.procs.size()) && kind != ExMessage)
+        callbacks_.procs[kind] = proc;
+}
+
+void Core::SetCallback(int kind, ExMessageProc proc) {
+    if (kind == ExMessage) callbacks_.message = proc;
+}
+
+void Core::Call(int kind) {
+    if (callbacks_.procs[kind]) callbacks_.procs[kind]();
+}
+
+int Core::TimeMs() {
+    if (manualClock_) return static_cast<int>(manualMs_);
+    return static_cast<int>(NsBetween(epoch_, Clock::now()) / 1000000);
+}
+
+void Core::BeginLoop() {
+    running_ = true;
+    quit_ = false;
+    updates_ = 0;
+    frames_ = 0;
+    renderer_.ResetFps();
+    if (host_.Drawable()) renderer_.SetUpGl();
+}
+
+void Core::EndLoop() {
+    // A destroyed window keeps its context current from the last frame.
+    host_.MakeCurrent();
+    Call(ExFree);
+    log_.Line("loop ended after " + std::to_string(updates_) + " updates and " +
+              std::to_string(frames_) + " frames");
+    running_ = false;
+    manual_ = false;
+}
+
+void Core::Update() {
+    Call(ExUpdate);
+    ++updates_;
+}
+
+void Core::RenderFrame(long long nowMs) {
+    if (!host_.MakeCurrent()) return;
+    Call(ExRender);
+    host_.Swap();
+    ++frames_;
+    renderer_.CountFrame(nowMs);
+}
+
+void Core::Run(int updatesPerSecond) {
+    if (running_) return;
+    manualClock_ = false;
+    BeginLoop();
+    log_.Line("loop started at " + std::to_string(updatesPerSecond) + " updates per second");
+    Call(ExInit);
+    ExFixedStep step(updatesPerSecond);
+    Clock::time_point last = Clock::now();
+    while (!quit_) {
+        const Clock::time_point frameStart = Clock::now();
+        host_.PumpEvents();
+        const int due = step.Advance(NsBetween(last, frameStart));
+        last = frameStart;
+        for (int i = 0; i < due && !quit_; ++i)
+            Update();
+        const bool drew = host_.Drawable();
+        if (drew) RenderFrame(TimeMs());
+        Pace(frameStart, drew, step, last);
+    }
+    EndLoop();
+}
+
+// Never spins: a drawn frame lasts at least 1/120 s (vsync usually makes it longer); with
+// nothing to draw the loop sleeps until the next update is due.
+void Core::Pace(Clock::time_point frameStart, bool drew, const ExFixedStep& step,
+                Clock::time_point lastAdvance) {
+    if (quit_) return;
+    const Clock::time_point now = Clock::now();
+    const long long wait = drew ? kFastestFrameNs - NsBetween(frameStart, now)
+                                : step.NsUntilNext() - NsBetween(lastAdvance, now);
+    if (wait > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
+}
+
+bool Core::StartManual(int updatesPerSecond) {
+    if (running_) return false;
+    manualClock_ = true;
+    manualMs_ = 0;
+    manualStepMs_ = 1000 / std::max(1, updatesPerSecond);
+    BeginLoop();
+    manual_ = true;
+    log_.Line("manual loop started at " + std::to_string(updatesPerSecond) + " updates per second");
+    Call(ExInit);
+    return true;
+}
+
+void Core::StepUpdate() {
+    if (!manual_) return;
+    manualMs_ += manualStepMs_;
+    Update();
+    if (host_.Drawable()) {
+        host_.DiscardEvents();
+        RenderFrame(manualMs_);
+    }
+}
+
+void Core::EndManual() {
+    if (manual_) EndLoop();
+}
+
+bool Core::SaveScreenshot(const char* file) {
+    if (!file || !host_.MakeCurrent()) return false;
+    // The render callback only reads the game's state, so drawing it again gives the last
+    // frame; the back buffer is read before any swap can make it undefined.
+    Call(ExRender);
+    glFinish();
+    const int w = host_.Width(), h = host_.Height();
+    if (w <= 0 || h <= 0) return false;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, w, h, 24, SDL_PIXELFORMAT_RGB24);
+    if (!surface) return false;
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    std::vector<std::uint8_t> rows(static_cast<size_t>(w) * h * 3);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+    // GL's rows run bottom-up; the picture's run top-down.
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* src = &rows[static_cast<size_t>(h - 1 - y) * w * 3];
+        std::copy_n(src, w * 3, static_cast<std::uint8_t*>(surface->pixels) + y * surface->pitch);
+    }
+    const bool saved = SDL_SaveBMP(surface, file) == 0;
+    SDL_FreeSurface(surface);
+    log_.Line(std::string(saved ? "screenshot saved: " : "screenshot refused: ") + file);
+    return saved;
+}
+
+Core* g_core = nullptr;
+
+// A game that never calls exDone still gets the end of its log when the process exits; SDL
+// itself is left to the process teardown.
+struct LogCloser {
+    ~LogCloser() {
+        if (g_core) g_core->EndLogAtExit();
+    }
+} g_logCloser;
+
+}  // namespace exg
+
+bool exInit(IEngineCore** root, const char* logFile, int flags) {
+    if (!root) return false;
+    if (!exg::g_core) {
+        auto* core = new exg::Core((flags & ExHeadless) != 0);
+        if (!core->Start(logFile)) {
+            delete core;
+            SDL_Quit();
+            *root = nullptr;
+            return false;
+        }
+        exg::g_core = core;
+    }
+    *root = exg::g_core;
+    return true;
+}
+
+void exDone() {
+    delete exg::g_core;
+    exg::g_core = nullptr;
+    SDL_Quit();
+}

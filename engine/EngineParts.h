@@ -1,0 +1,202 @@
+// The engine's inner parts: the log, the window host, the renderer with its fonts, the texture
+// store and the audio. The core (Core.cpp) owns one of each and wires them together.
+#pragma once
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "eXgine.h"
+#include "media/Font.h"
+
+namespace exg {
+
+// The short log file: start, GL renderer, files loaded or refused, end.
+class Log {
+  public:
+    Log() = default;
+    ~Log() { Close("eXgine stopped"); }
+    Log(const Log&) = delete;
+    Log& operator=(const Log&) = delete;
+    bool Open(const std::string& path);
+    void Line(const std::string& text);
+    void Close(const std::string& lastLine);
+    bool IsOpen() const { return file_ != nullptr; }
+
+  private:
+    std::FILE* file_ = nullptr;
+};
+
+// The routines the game registered.
+struct Callbacks {
+    std::array<ExProc, 6> procs{};
+    ExMessageProc message = nullptr;
+    ExMessageProc windowProc = nullptr;
+};
+
+// Maps an SDL key to a Win32 virtual-key code; 0 when the key has none.
+std::uint32_t VirtualKeyOf(SDL_Keycode key);
+
+class WindowHost final : public IWindowHost {
+  public:
+    WindowHost(Log& log, Callbacks& callbacks, bool headless);
+    ~WindowHost();
+
+    bool CreateWindow(const char* caption, int x, int y, int width, int height) override;
+    bool AttachWindow(SDL_Window* window) override;
+    void SetWindowProc(ExMessageProc proc) override { callbacks_.windowProc = proc; }
+    SDL_Window* Handle() override { return destroyed_ ? nullptr : window_; }
+    int Width() override;
+    int Height() override;
+    void ShowWindow() override;
+    void DestroyWindow() override;
+    int ScreenWidth() override;
+    int ScreenHeight() override;
+    void SetCursorPos(int x, int y) override;
+    void ShowCursor(bool show) override;
+
+    // Delivers one message: window procedure, then the message callback. A close request
+    // then destroys the window, as a default window procedure would.
+    void Deliver(std::uint32_t msg, std::uint32_t wParam, std::uint32_t lParam);
+    // Turns pending SDL events into messages.
+    void PumpEvents();
+    // True while a window with a GL context can be drawn into.
+    bool Drawable() const { return window_ != nullptr && context_ != nullptr && !destroyed_; }
+    // Makes the GL context current; false when there is none.
+    bool MakeCurrent();
+    void Swap();
+    // Whether swapping waits for the display's refresh.
+    bool Vsync() const { return vsync_; }
+    // Drops the SDL events that piled up (manual driving takes only scripted input).
+    void DiscardEvents();
+
+  private:
+    bool MakeContext();
+    void Release();
+
+    Log& log_;
+    Callbacks& callbacks_;
+    bool headless_;
+    SDL_Window* window_ = nullptr;
+    SDL_GLContext context_ = nullptr;
+    bool destroyed_ = false;
+    bool vsync_ = false;
+    int headlessWidth_ = 0;
+    int headlessHeight_ = 0;
+};
+
+// One texture: the decoded picture is kept until it is uploaded (no GL context yet).
+struct Texture {
+    int width = 0;
+    int height = 0;
+    bool clamp = false;
+    bool mipmap = false;
+    unsigned name = 0;  // GL texture name, 0 until uploaded
+    std::vector<std::uint8_t> rgb;
+};
+
+class TextureStore final : public ITextureStore {
+  public:
+    TextureStore(Log& log, WindowHost& host) : log_(log), host_(host) {}
+    int LoadTexture(const char* file, int clamp, int mipmap, int group) override;
+    void BindTexture(int texture, int stage) override;
+    void UnbindTexture(int stage) override;
+    bool TextureSize(int texture, int& width, int& height) override;
+
+  private:
+    bool Upload(Texture& texture);
+    Log& log_;
+    WindowHost& host_;
+    std::vector<Texture> textures_;  // id = index + 1
+};
+
+// One glyph of a font, its GL texture made at the first draw.
+struct Glyph {
+    media::GlyphBitmap bitmap;
+    unsigned name = 0;
+};
+
+struct Font {
+    int ascender = 0;
+    int descender = 0;
+    std::array<Glyph, 256> glyphs;  // by Latin-1 byte
+};
+
+class Renderer final : public IRenderer, public IFont {
+  public:
+    Renderer(Log& log, WindowHost& host) : log_(log), host_(host) {}
+    int Fps() override { return fps_; }
+    void ClearFrame(bool color, bool depth, bool stencil) override;
+    void SetClearColor(float r, float g, float b) override;
+    void Set2DView(float x, float y, float width, float height) override;
+    IFont* Fonts() override { return this; }
+    int TextWidth(int font, const char* text) override;
+    void WriteText(int font, const char* text, float x, float y) override;
+    void SetBlend(int mode) override;
+    int MakeFont(const char* face, int size, int bold, int textureSize) override;
+    int LineHeight(int font) override;
+
+    // Sets the fixed GL state once a context is current.
+    void SetUpGl();
+    // Counts a drawn frame at engine millisecond `nowMs` for Fps.
+    void CountFrame(long long nowMs);
+    void ResetFps();
+
+  private:
+    Font* FontOf(int font);
+    void DrawGlyph(Glyph& glyph, float x, float y);
+    Log& log_;
+    WindowHost& host_;
+    std::vector<std::unique_ptr<Font>> fonts_;  // handle = index + 1
+    int blend_ = 0;
+    float clear_[3] = {0, 0, 0};
+    int fps_ = 0;
+    int framesThisSecond_ = 0;
+    long long secondStartMs_ = -1;
+};
+
+// The sizes a WAV header declares; used to refuse absurd files before decoding them.
+struct WavHeader {
+    int sampleRate = 0;
+    int channels = 0;
+    int bitsPerSample = 0;
+    std::uint64_t dataBytes = 0;
+};
+// Reads the RIFF/WAVE header of `path`; false (and why) when it is no readable WAV file.
+bool ReadWavHeader(const std::string& path, WavHeader& out, std::string& why);
+// Whether a declared WAV is acceptable: rate 4000..384000 Hz and at most 128 MiB once decoded
+// at `mixRate` Hz, `mixFrameBytes` per frame.
+bool WavSizeAcceptable(const WavHeader& header, int mixRate, int mixFrameBytes, std::string& why);
+
+class Audio final : public IAudio {
+  public:
+    explicit Audio(Log& log) : log_(log) {}
+    ~Audio();
+    // Opens the device (failure: silent, logged).
+    void Open();
+    void Close();
+    int LoadSound(const char* file, int flags) override;
+    void PlayEffect(int sound, int loops, int volume, int pan, int reserved) override;
+    bool PlayMusic(const char* file, bool loop) override;
+    void StopMusic() override;
+    bool DeviceOpen() override { return open_; }
+    int PlayingEffects() override;
+    bool MusicPlaying() override;
+
+  private:
+    Log& log_;
+    bool open_ = false;
+    int mixRate_ = 44100;
+    int mixFrameBytes_ = 4;
+    std::vector<Mix_Chunk*> sounds_;  // id = index + 1; nullptr when checked without a device
+    Mix_Music* music_ = nullptr;
+};
+
+}  // namespace exg

@@ -1,0 +1,198 @@
+// The catching game's spine: the start-up sequence, the five routines the engine calls back,
+// the order of work in one update, and the choice of pictures, sounds and music.
+#include "garbage.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "drawing.h"
+#include "eXgine.h"
+#include "g_cfg.h"
+#include "game_state.h"
+#include "garbage_files.h"
+#include "mini_wnd.h"
+#include "random.h"
+#include "rules.h"
+#include "window.h"
+
+std::optional<uint64_t> GameSeed;
+uint64_t UsedSeed = 0;
+
+namespace {
+
+const char* const kConfigFile = "config.txt";
+const char* const kLogoFile = "readme/logo.bmp";
+constexpr int32_t kSplashWidth = 250;
+constexpr int32_t kSplashHeight = 100;
+constexpr uint32_t kSplashMs = 2000;
+
+void ShowSplash() {
+    const int32_t x = CentredEdge(WindowHost->ScreenWidth(), kSplashWidth);
+    const int32_t y = CentredEdge(WindowHost->ScreenHeight(), kSplashHeight);
+    if (!OpenSplash(x, y, kSplashWidth, kSplashHeight))
+        GameLog(std::string("cannot open the splash window: ") + SDL_GetError());
+    std::string error;
+    if (!LoadSplash(kLogoFile, &error)) GameLog(error + "; the splash shows a plain panel");
+    PaintSplash();
+    SDL_Delay(kSplashMs);
+}
+
+int32_t ReadSetting(const char* key, int32_t fallback) {
+    std::string error;
+    int32_t value = ReadConfigInt(kConfigFile, key, fallback, &error);
+    if (!error.empty()) GameLog(error + "; \"" + key + "\" stays " + std::to_string(value));
+    return value;
+}
+
+// The fonts of the HUD, the title and the end screen.
+void MakeFonts(bool smallOnly) {
+    IFont* fonts = Renderer->Fonts();
+    if (smallOnly) {
+        GameState.FontSmall = fonts->MakeFont("Georgia", 7, 1, 512);
+        return;
+    }
+    GameState.FontTitle = fonts->MakeFont("Comic Sans MS", 16, 1, 512);
+    GameState.FontBig = fonts->MakeFont("Comic Sans MS", 32, 1, 1024);
+    GameState.FontCredits = fonts->MakeFont("Comic Sans MS", 12, 0, 512);
+}
+
+void SeedGenerator() {
+    UsedSeed = GameSeed ? *GameSeed
+                        : uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
+    SeedRandom(UsedSeed);
+}
+
+int32_t DistinctIds(int32_t first, int32_t count) {
+    std::vector<int32_t> ids;
+    for (int32_t i = first; i < first + count; ++i) ids.push_back(GarbageFiles[size_t(i)].EngineId);
+    std::sort(ids.begin(), ids.end());
+    return int32_t(std::unique(ids.begin(), ids.end()) - ids.begin());
+}
+
+// The id of an entry drawn at random from [first, first + count), drawn again while it equals
+// an earlier choice, unless the range holds too few distinct ids to avoid that.
+int32_t DrawId(int32_t first, int32_t count, std::span<const int32_t> earlier, int32_t distinct) {
+    auto draw = [&] { return GarbageFiles[size_t(first + Random(count))].EngineId; };
+    int32_t id = draw();
+    if (distinct <= int32_t(earlier.size())) return id;
+    while (std::find(earlier.begin(), earlier.end(), id) != earlier.end()) id = draw();
+    return id;
+}
+
+}  // namespace
+
+void ReadConfiguration() {
+    GameState.Developer = ReadSetting("developer", 1);
+    GameState.Size = ReadSetting("size", 10);
+    if (GameState.Size < kSmallestSize || GameState.Size > kLargestSize) {
+        GameLog("\"size\" " + std::to_string(GameState.Size) + " in " + kConfigFile +
+                " is outside " + std::to_string(kSmallestSize) + " to " +
+                std::to_string(kLargestSize) + "; 10 is used");
+        GameState.Size = 10;
+    }
+    GameState.Scale = float(double(GameState.Size) / 10.0);
+    GameWindowWidth = int32_t(std::nearbyint(500.0 * double(GameState.Scale)));
+    GameWindowHeight = int32_t(std::nearbyint(600.0 * double(GameState.Scale)));
+}
+
+void RegisterCallbacks() {
+    Core->SetCallback(ExUpdate, GameUpdate);
+    Core->SetCallback(ExRender, GameRender);
+    Core->SetCallback(ExInit, GameInit);
+    Core->SetCallback(ExFree, GameFree);
+    Core->SetCallback(ExMessage, GameMessage);
+}
+
+void GameStartUp(bool headless) {
+    if (!headless) ShowSplash();
+    ReadConfiguration();
+    CreateGameWindow(headless);
+    RegisterCallbacks();
+}
+
+void ChooseContent() {
+    const int32_t pictures = PictureCount, sounds = SoundCount, music = MusicCount;
+    if (pictures > 1) {
+        const int32_t distinct = DistinctIds(0, pictures);
+        GameState.PictureId[0] = DrawId(0, pictures, {}, distinct);
+        GameState.PictureId[1] = DrawId(0, pictures, std::span(GameState.PictureId).first(1),
+                                        distinct);
+    }
+    if (sounds > 2) {
+        const int32_t distinct = DistinctIds(pictures, sounds);
+        for (size_t k = 0; k < 3; ++k)
+            GameState.SoundId[k] =
+                DrawId(pictures, sounds, std::span(GameState.SoundId).first(k), distinct);
+    }
+    if (music > 0) {
+        GameState.MusicIndex = pictures + sounds + Random(music);
+        const std::string& path = GarbageFiles[size_t(GameState.MusicIndex)].Path;
+        if (Audio && !Audio->PlayMusic(path.c_str(), true))
+            GameLog("cannot play the music \"" + path + "\"");
+    }
+}
+
+void GameInit() {
+    WindowHost->SetCursorPos(WindowHost->ScreenWidth() / 2, WindowHost->ScreenHeight() / 2);
+    WindowHost->ShowCursor(true);
+    const int32_t now = Core->TimeMs();
+    SetUpBins(WindowHost->Width(), WindowHost->Height());
+    StartPlay(now);  // hover, sun, empty list, first spawn, level, lives, score tick, radius
+    MakeFonts(true);
+    CreateDiskQuadric();
+    SeedGenerator();
+    MakeFonts(false);
+    ScanGarbageFolder();
+    CloseSplash();
+    WindowHost->ShowWindow();
+    ChooseContent();
+}
+
+void GameFree() {
+    FreeDiskQuadric();
+    GameState.Items.clear();
+}
+
+void GameMessage(uint32_t msg, uint32_t, uint32_t lParam) {
+    switch (msg) {
+        case ExWmMouseMove:
+            GameState.MouseX = int32_t(lParam & 0xFFFFu);
+            GameState.MouseY = int32_t(lParam >> 16);
+            break;
+        case ExWmLButtonDown:
+            GrabBin();
+            break;
+        case ExWmLButtonUp:
+            ReleaseBins();
+            break;
+        default:
+            break;
+    }
+}
+
+void GameUpdate() {
+    if (QuitRequested) DestroyGameWindow();
+    const int32_t now = Core->TimeMs();
+    const int32_t width = WindowHost->Width(), height = WindowHost->Height();
+    StepFade();
+    CheckDefeat();
+    HoverTest();
+    TrackDrag();
+    PayOutBins(now);
+    MoveBins(width, height);
+    SwingSun(now);
+    const std::array<float, 2> speeds = RunLevelTable();
+    SpawnItems(now, width, speeds);
+    FallItems(height);
+    RemoveMisses(height);
+    CatchItems(now);
+    ScoreTime(now);
+    AnimateHops();
+    SetBinHeights(height);
+}

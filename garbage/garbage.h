@@ -1,0 +1,36 @@
+// The catching game's spine: the start-up sequence, the five routines the engine calls back,
+// the order of work in one update, and the choice of pictures, sounds and music.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+// The seed GameInit gives the random generator; without one it seeds from the system clock.
+extern std::optional<uint64_t> GameSeed;
+// The seed GameInit actually used (for recordings).
+extern uint64_t UsedSeed;
+
+// Start-up up to the loop: splash (not headless), configuration, window size, the main window
+// attached to the engine, the callbacks registered. The engine must be bound.
+void GameStartUp(bool headless);
+
+// "developer" and "size" from "config.txt", then Scale and the window size. A size below 4 or
+// above 40 is refused (10 is used) and the log says so.
+void ReadConfiguration();
+
+// Registers the five routines with the engine in the start-up order.
+void RegisterCallbacks();
+
+void GameInit();
+void GameFree();
+void GameMessage(uint32_t msg, uint32_t wParam, uint32_t lParam);
+void GameUpdate();
+
+// Picks the two pictures, three sounds and the music of this game from the content list and
+// starts the music (when the engine's audio is bound).
+void ChooseContent();
+
+// Configured sizes outside this range are refused.
+inline constexpr int32_t kSmallestSize = 4;
+inline constexpr int32_t kLargestSize = 40;
+inline constexpr int32_t kUpdatesPerSecond = 50;
