@@ -96,30 +96,23 @@ TEST_F(SceneTest, ShapesLandWhereTheyBelong) {
         << "rail missing";
 }
 
-// Dark pixels of the bin's lower half, left and right of its centre column.
-std::array<int, 2> InkLeftAndRight(int centre, int top, int bottom) {
-    std::array<int, 2> ink{};
-    for (int y = top; y < bottom; ++y)
-        for (int dx = 1; dx <= 45; ++dx) {
-            if (SceneTest::Pixel(centre - dx, y)[0] < 64) ++ink[0];
-            if (SceneTest::Pixel(centre + dx, y)[0] < 64) ++ink[1];
-        }
-    return ink;
-}
-
 TEST_F(SceneTest, ABinFacingLeftIsMirroredAboutItsCentre) {
-    // The big wheel rides behind the bin: on its left when it faces right.
+    // One held piece shows as the grey slat behind the centre column: on the bin's left while it
+    // faces right, on its right once it faces left.
     const int x = static_cast<int>(GameState.Bins[0].X);
+    const int y = static_cast<int>(GameState.Bins[0].Y) - 10;
+    const Rgb grey = {204, 204, 204}, white = {255, 255, 255};
+    GameState.Bins[0].Count = 1;
     DrawScene(kW, kH);
     glFinish();
-    const auto right = InkLeftAndRight(x, 445, 480);
-    EXPECT_GT(right[0], right[1] + 20) << "big wheel not behind a bin facing right";
+    EXPECT_TRUE(Close(Pixel(x - 13, y), grey)) << "slat missing on the left";
+    EXPECT_EQ(Pixel(x + 13, y), white);
     GameState.Bins[0].FacingRight = false;
     glClear(GL_COLOR_BUFFER_BIT);
     DrawScene(kW, kH);
     glFinish();
-    const auto left = InkLeftAndRight(x, 445, 480);
-    EXPECT_GT(left[1], left[0] + 20) << "bin facing left not mirrored";
+    EXPECT_TRUE(Close(Pixel(x + 13, y), grey)) << "bin facing left not mirrored";
+    EXPECT_EQ(Pixel(x - 13, y), white);
 }
 
 TEST_F(SceneTest, TheGrabbedBinShowsItsThrowLineInDeveloperAndPlayerModes) {
