@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "drawing.h"
+#include "eXgine.h"
 #include "game_state.h"
 #include "rules.h"
 #include "scene.h"
@@ -130,6 +131,88 @@ TEST_F(SceneTest, TheGrabbedBinShowsItsThrowLineInDeveloperAndPlayerModes) {
         EXPECT_TRUE(Pixel(200, 299) == line || Pixel(200, 300) == line)
             << "developer " << developer;
     }
+}
+
+// The whole frame through the engine's own window, renderer and fonts.
+class SceneEngineTest : public ::testing::Test {
+  public:
+    static constexpr int kW = 500, kH = 600;
+
+    void SetUp() override {
+        if (!BindEngine(0)) GTEST_SKIP() << "the engine cannot start";
+        if (!WindowHost->CreateWindow("scene test", 0, 0, kW, kH)) GTEST_SKIP() << "no window";
+        GameState = TGameState{};
+        SetUpBins(kW, kH);
+        StartPlay(0);
+        SetBinHeights(kH);
+        IFont* fonts = Renderer->Fonts();
+        GameState.FontSmall = fonts->MakeFont("Georgia", 7, 1, 512);
+        GameState.FontTitle = fonts->MakeFont("Comic Sans MS", 16, 1, 512);
+        GameState.FontBig = fonts->MakeFont("Comic Sans MS", 32, 1, 1024);
+        GameState.FontCredits = fonts->MakeFont("Comic Sans MS", 12, 0, 512);
+        if (GameState.FontSmall == 0) GTEST_SKIP() << "no font on this system";
+        CreateDiskQuadric();
+    }
+
+    void TearDown() override {
+        FreeDiskQuadric();
+        UnbindEngine();
+    }
+
+    // Pixels of a window rectangle whose colour passes `test`.
+    template <typename Test>
+    static int Count(int left, int top, int right, int bottom, Test test) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                if (test(SceneTest::Pixel(x, y))) ++n;
+        return n;
+    }
+
+    static void Draw() {
+        DrawScene(kW, kH);
+        glFinish();
+    }
+};
+
+bool Reddish(const Rgb& c) {
+    return c[0] > 200 && c[1] < 100 && c[2] < 100;
+}
+bool White(const Rgb& c) {
+    return c[0] > 240 && c[1] > 240 && c[2] > 240;
+}
+
+TEST_F(SceneEngineTest, TheEndDarkensThePlayfieldHidesTheHudAndShowsTheCaption) {
+    GameState.Score = -7;
+    Draw();
+    // The score and pollution lines sit 8 pixels inside the frame, in red.
+    const int hudInPlay = Count(40, 40, 200, 80, Reddish);
+    EXPECT_GT(hudInPlay, 10) << "no score or pollution line in play";
+    EXPECT_EQ(SceneTest::Pixel(250, 200), (Rgb{255, 255, 255}));
+
+    GameState.Defeat = true;
+    GameState.Fade = 0.5f;
+    Draw();
+    EXPECT_TRUE(Close(SceneTest::Pixel(250, 200), (Rgb{128, 128, 128})))
+        << "the veil does not halve the playfield";
+    EXPECT_TRUE(Close(SceneTest::Pixel(10, 300), (Rgb{255, 224, 144})))
+        << "the frame lies over the veil";
+    EXPECT_EQ(Count(40, 40, 200, 80, Reddish), 0) << "the HUD stayed after the end";
+    // "DEFEAT" in white, centred just above the middle of the darkened field.
+    const int caption = Count(150, kH / 2 - 32, 350, kH / 2, White);
+    EXPECT_GT(caption, 20) << "no caption";
+    EXPECT_EQ(Count(40, kH / 2 - 32, 140, kH / 2, White), 0) << "caption not centred";
+}
+
+TEST_F(SceneEngineTest, DeveloperModeAddsTheDebugTextOnTheRight) {
+    GameState.Developer = 0;
+    Draw();
+    const int plain = Count(300, 40, 465, 100, Reddish);
+    GameState.Developer = 1;
+    Draw();
+    const int debug = Count(300, 40, 465, 100, Reddish);
+    EXPECT_EQ(plain, 0);
+    EXPECT_GT(debug, 20) << "fps, mouse and level lines missing";
 }
 
 }  // namespace
