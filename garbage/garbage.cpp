@@ -19,6 +19,7 @@
 #include "mini_wnd.h"
 #include "random.h"
 #include "rules.h"
+#include "scene.h"
 #include "window.h"
 
 std::optional<uint64_t> GameSeed;
