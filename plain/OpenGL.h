@@ -1,0 +1,18 @@
+// OpenGL: the GL and GLU declarations the game draws with and the pixel-format set-up of the
+// window.
+#pragma once
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdint>
+
+struct SDL_Window;
+
+// Asks for a double-buffered RGBA format with `bits` of colour and depth, before the window is
+// made (SDL picks the window's visual from these).
+void RequestPixelFormat(std::uint8_t bits);
+
+// Makes the context of the window in that format. Shows "ChoosePixelFormat failed" or
+// "SetPixelFormat failed" (caption "Error") and returns null when the window cannot have one.
+void* SetupPixelFormat(SDL_Window* window, std::uint8_t bits);
