@@ -3,8 +3,6 @@
 
 ContentState content;
 
-void LoadTextures() {}
-
 void LoadMusic() {}
 
 void LoadSounds() {}

@@ -32,3 +32,9 @@ void* SetupPixelFormat(SDL_Window* window, std::uint8_t) {
     }
     return context;
 }
+
+bool CreateTexture(const std::vector<std::uint8_t>&, std::int32_t, std::int32_t,
+                   std::uint32_t& texture) {
+    texture = 0;
+    return true;
+}

@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 
 #include <cstdint>
+#include <vector>
 
 struct SDL_Window;
 
@@ -16,3 +17,7 @@ void RequestPixelFormat(std::uint8_t bits);
 // Makes the context of the window in that format. Shows "ChoosePixelFormat failed" or
 // "SetPixelFormat failed" (caption "Error") and returns null when the window cannot have one.
 void* SetupPixelFormat(SDL_Window* window, std::uint8_t bits);
+
+// Creates, binds, parameterises and fills one texture from RGBA rows; true when it returns.
+bool CreateTexture(const std::vector<std::uint8_t>& pixels, std::int32_t width, std::int32_t height,
+                   std::uint32_t& texture);
