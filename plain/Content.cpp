@@ -1,4 +1,4 @@
-// Content: loaders of textures, music and effects.
+// Content: the file lists, the sound slots, and the loaders of music and effects.
 #include "Content.h"
 
 ContentState content;
