@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "OpenGL.h"
@@ -15,8 +16,18 @@ DisplayModeRequest modeRequest;
 SDL_Window* glWindow = nullptr;
 SDL_GLContext context = nullptr;
 bool framePresented = false;
+bool keepFrames = false;
 int frameWidth = 0;
 int frameHeight = 0;
+std::vector<std::uint8_t> lastFrame;  // bottom-up RGB rows of the last presented frame
+
+// The back buffer is undefined after a swap, so the frame is read before it.
+void KeepFrame() {
+    lastFrame.resize(static_cast<size_t>(frameWidth) * frameHeight * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, frameWidth, frameHeight, GL_RGB, GL_UNSIGNED_BYTE, lastFrame.data());
+}
 
 }  // namespace
 
@@ -108,23 +119,23 @@ bool HasGLContext() {
 void PresentFrame() {
     if (!context) return;
     glFlush();
+    if (keepFrames) KeepFrame();
     SDL_GL_SwapWindow(glWindow);
     framePresented = true;
 }
 
+void KeepFramesForScreenshots(bool keep) {
+    keepFrames = keep;
+}
+
 bool SaveScreenshot(const std::string& path) {
-    if (!context || !framePresented) return false;
+    if (!context || !framePresented || lastFrame.empty()) return false;
     media::RgbPicture picture;
     picture.width = frameWidth;
     picture.height = frameHeight;
-    std::vector<std::uint8_t> bottomUp(static_cast<size_t>(frameWidth) * frameHeight * 3);
-    glReadBuffer(GL_FRONT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, frameWidth, frameHeight, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-    glReadBuffer(GL_BACK);
-    picture.rgb.resize(bottomUp.size());
+    picture.rgb.resize(lastFrame.size());
     const size_t row = static_cast<size_t>(frameWidth) * 3;
     for (int y = 0; y < frameHeight; ++y)
-        std::copy_n(&bottomUp[(frameHeight - 1 - y) * row], row, &picture.rgb[y * row]);
+        std::copy_n(&lastFrame[(frameHeight - 1 - y) * row], row, &picture.rgb[y * row]);
     return media::SaveBmp(path, picture);
 }

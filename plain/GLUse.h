@@ -32,5 +32,7 @@ void FreeGL();
 bool HasGLContext();
 // glFlush and swap.
 void PresentFrame();
+// Keeps a copy of every presented frame (replays that take screenshots).
+void KeepFramesForScreenshots(bool keep);
 // Saves the last presented frame as a BMP file; false when there is no frame to save.
 bool SaveScreenshot(const std::string& path);

@@ -239,7 +239,11 @@ void RunCommand(const ReplayCommand& c, std::FILE* dump) {
             break;  // taken before initialisation
         case ReplayCommand::Tick:
             for (std::int64_t i = 0; i < c.a && !QuitPosted(); ++i) {
-                if (MainWindow()) SDL_PumpEvents();
+                // SIGINT and SIGTERM arrive as a quit event: shut down as the window would.
+                if (SDL_QuitRequested()) {
+                    Shutdown();
+                    break;
+                }
                 Tick();
             }
             break;
@@ -280,6 +284,8 @@ int RunReplay(const ReplayScript& script, const std::string& dumpPath) {
             return 2;
         }
     }
+    for (const ReplayCommand& c : script.commands)
+        if (c.kind == ReplayCommand::Screenshot) KeepFramesForScreenshots(true);
     for (const ReplayCommand& c : script.commands) {
         if (QuitPosted()) break;
         RunCommand(c, dump);
