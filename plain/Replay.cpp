@@ -2,6 +2,7 @@
 #include "Replay.h"
 
 #include <SDL.h>
+#include <sys/resource.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -105,6 +106,8 @@ bool ParseCommand(const std::vector<std::string>& w, ReplayCommand& c, ReplayScr
 struct Recorder {
     std::FILE* file = nullptr;
     std::int64_t pendingTicks = 0;
+    std::int64_t ticks = 0;
+    Uint64 firstTick = 0;
     int lastX = 0;
     int lastY = 0;
 };
@@ -193,6 +196,8 @@ void RecordTick(int pointerX, int pointerY) {
         recorder.lastX = pointerX;
         recorder.lastY = pointerY;
     }
+    if (recorder.ticks == 0) recorder.firstTick = SDL_GetPerformanceCounter();
+    recorder.ticks += 1;
     recorder.pendingTicks += 1;
 }
 
@@ -226,6 +231,17 @@ void RecordMessage(const Message& message) {
 void StopRecording() {
     if (!recorder.file) return;
     FlushTicks();
+    // A closing comment with the live tick rate and the CPU time, for whoever measures them.
+    const double seconds =
+        recorder.ticks > 1 ? static_cast<double>(SDL_GetPerformanceCounter() - recorder.firstTick) /
+                                 SDL_GetPerformanceFrequency()
+                           : 0.0;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::fprintf(recorder.file, "# %lld ticks in %.3f s from the first tick; CPU %.3f s\n",
+                 static_cast<long long>(recorder.ticks), seconds,
+                 usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                     (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6);
     std::fclose(recorder.file);
     recorder.file = nullptr;
 }
