@@ -29,6 +29,10 @@ namespace {
 // Real encoders use about ten.
 constexpr int kMaxScans = 500;
 constexpr int kRowsPerRead = 16;
+// Huffman coding spends at least one bit on every 8 x 8 block, so a file of n bytes describes
+// at most 512 n pixels; twice that is the most a truthful header can claim. Arithmetic coding
+// has no such floor (a flat photo fits in a few hundred bytes) and is held to the size cap only.
+constexpr long long kMaxPixelsPerByte = 1024;
 constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
 
 struct ErrorManager {
@@ -42,6 +46,7 @@ struct JpegJob {
     ErrorManager err{};
     jpeg_progress_mgr progress{};
     std::FILE* file = nullptr;
+    std::uintmax_t fileBytes = 0;
     RgbPicture* out = nullptr;
     std::vector<JSAMPLE>* cmykRows = nullptr;  // scratch for four-channel photos
 };
@@ -136,6 +141,12 @@ bool DecodeGuarded(JpegJob& job) {
                       cinfo.image_width, cinfo.image_height);
         return false;
     }
+    if (!cinfo.arith_code && pixels > kMaxPixelsPerByte * static_cast<long long>(job.fileBytes)) {
+        std::snprintf(job.err.message, sizeof job.err.message,
+                      "declared size %u x %u is more than the file can hold", cinfo.image_width,
+                      cinfo.image_height);
+        return false;
+    }
     cinfo.out_color_space = IsFourChannel(cinfo.jpeg_color_space) ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(&cinfo);
     job.out->width = static_cast<int>(cinfo.output_width);
@@ -159,6 +170,7 @@ bool LoadJpeg(const std::string& path, RgbPicture& out, std::string* error) {
     std::vector<JSAMPLE> cmykRows;
     auto job = std::make_unique<JpegJob>();
     job->file = file;
+    job->fileBytes = size;
     job->out = &out;
     job->cmykRows = &cmykRows;
     job->cinfo.err = jpeg_std_error(&job->err.pub);

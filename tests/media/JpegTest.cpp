@@ -155,6 +155,12 @@ TEST(Jpeg, BrokenFilesComeBackFalse) {
              b[at] = b[at + 2] = 0xFD, b[at + 1] = b[at + 3] = 0xE8;
          },
          "declared size"},
+        {"declares 8000 x 8000 in a few kilobytes", &baseline,
+         [](Bytes& b) {
+             const std::size_t at = SofHeightAt(b);
+             b[at] = b[at + 2] = 0x1F, b[at + 1] = b[at + 3] = 0x40;
+         },
+         "more than the file can hold"},
         {"declares zero height", &baseline,
          [](Bytes& b) {
              const std::size_t at = SofHeightAt(b);
@@ -190,6 +196,21 @@ TEST(Jpeg, StrayBytesBeforeAMarkerStillDecode) {
     ASSERT_TRUE(media::LoadJpeg(folder.Write("stray.jpg", bytes), pic, &error)) << error;
     EXPECT_EQ(pic.width, 33);
     EXPECT_LE(MaxDifference(pic, original), 12);
+}
+
+// A flat picture compresses to about two bits per block; the check against lying headers
+// must leave such honest files alone.
+TEST(Jpeg, FlatPicturesAreNotTakenForLyingHeaders) {
+    TempFolder folder;
+    for (Kind kind : {Kind::Grey, Kind::Progressive}) {
+        const media::RgbPicture flat{1024, 1024, Bytes(1024 * 1024 * 3, 128)};
+        const Bytes bytes = Compress(flat, kind);
+        media::RgbPicture pic;
+        std::string error;
+        EXPECT_TRUE(media::LoadJpeg(folder.Write("flat.jpg", bytes), pic, &error))
+            << error << " (" << bytes.size() << " bytes)";
+        EXPECT_LE(MaxDifference(pic, flat), 2);
+    }
 }
 
 }  // namespace
