@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <new>
 
 #include "PictureIo.h"
 #include "media/Picture.h"
@@ -178,11 +179,14 @@ bool LoadBmp(const std::string& path, RgbPicture& out, std::string* error) {
     if (!detail::StatPictureFile(path, fileSize, error)) return false;
     if (!ReadBmpHeader(path, header, error)) return false;
     if (!CheckBmpHeader(path, fileSize, header, error)) return false;
-    if (!DecodeWithSdl(path, header, out, error)) {
-        out = RgbPicture{};
-        return false;
+    bool ok = false;
+    try {
+        ok = DecodeWithSdl(path, header, out, error);
+    } catch (const std::bad_alloc&) {
+        ok = Fail(error, path, "out of memory");
     }
-    return true;
+    if (!ok) out = RgbPicture{};
+    return ok;
 }
 
 bool SaveBmp(const std::string& path, const RgbPicture& picture) {
