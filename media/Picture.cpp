@@ -42,7 +42,7 @@ std::uint32_t Le32(const unsigned char* p) {
 }
 
 bool SaneInfoSize(std::uint32_t size) {
-    // Core (12), OS/2 2.x (16..64), Windows v1/v2/v3 (40/52/56), v4 (108), v5 (124).
+    // Core (12), OS/2 2.x (16 or 64), Windows v1/v2/v3 (40/52/56), v4 (108), v5 (124).
     constexpr std::array<std::uint32_t, 8> known = {12, 16, 40, 52, 56, 64, 108, 124};
     for (std::uint32_t k : known) {
         if (size == k) return true;
