@@ -186,6 +186,9 @@ int CreateMainWindow(WindowProc windowProcedure, int width, int height,
         return 1;
     }
     SetWindowIcon(window);
+    // The window's own pointer is the cross; the game hides it and draws its own.
+    static SDL_Cursor* cross = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_CROSSHAIR);
+    if (cross) SDL_SetCursor(cross);
     if (!runMode.windowed) EnterFullScreen(window);
     windowProcedure(Message{MessageType::Create, 0});
     SDL_ShowWindow(window);
