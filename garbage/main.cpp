@@ -45,19 +45,26 @@ int Play(const TOptions& options) {
 }
 
 int Replay(const TOptions& options) {
-    std::string error;
-    auto commands = ReadReplay(options.ReplayFile, &error);
-    if (!commands) {
-        std::fprintf(stderr, "garbage: %s\n", error.c_str());
-        return 2;
-    }
     std::FILE* dump = OpenOutput(options.DumpFile, "dump");
     if (!dump) return 2;
-    if (!options.Seed) GameSeed = ReplaySeed(*commands);
-    GameStartUp(options.Headless);
-    RunReplay(*commands, dump);
+    int code = 0;
+    const bool seedFixed = options.Seed.has_value();
+    if (options.ReplayFile == "-") {
+        GameStartUp(options.Headless);
+        code = RunReplayStream(stdin, "(standard input)", dump, seedFixed);
+    } else {
+        std::string error;
+        auto commands = ReadReplay(options.ReplayFile, &error);
+        if (commands) {
+            GameStartUp(options.Headless);
+            RunReplay(*commands, dump, seedFixed);
+        } else {
+            std::fprintf(stderr, "garbage: %s\n", error.c_str());
+            code = 2;
+        }
+    }
     if (dump != stdout) std::fclose(dump);
-    return 0;
+    return code;
 }
 
 }  // namespace

@@ -31,7 +31,8 @@ std::string UsageText() {
     return "usage: garbage [options]\n"
            "  --seed N         start the random generator from N (the same game every run)\n"
            "  --record FILE    write the live input as a replay script\n"
-           "  --replay FILE    play a replay script instead of live input\n"
+           "  --replay FILE    play a replay script instead of live input (\"-\": read it from\n"
+           "                   standard input as it comes, e.g. from a bot)\n"
            "  --headless       no window, no sound device (needs --replay)\n"
            "  --dump FILE      where the replay's dump lines go (default: standard output)\n"
            "  --help           this text\n";

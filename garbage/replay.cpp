@@ -2,6 +2,7 @@
 // recording live input in the same format.
 #include "replay.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -69,15 +70,7 @@ std::string ParseCommand(const std::vector<std::string>& w, TReplayCommand* c) {
     return "unknown command \"" + name + "\"";
 }
 
-// The pointer and buttons as the script left them, for the messages' lParam and wParam.
-struct Pointer {
-    uint32_t x = 0, y = 0;
-    bool pressed = false;
-    uint32_t LParam() const { return ExMakeLParam(int(x), int(y)); }
-    uint32_t Buttons() const { return pressed ? ExMkLButton : 0; }
-};
-
-void Execute(const TReplayCommand& c, Pointer& p, std::FILE* dump) {
+void ExecuteCommand(const TReplayCommand& c, TReplayPointer& p, std::FILE* dump) {
     switch (c.Command) {
         case TReplayCommand::kSeed:
             break;
@@ -168,40 +161,50 @@ void RecordingWindowProc(uint32_t msg, uint32_t wParam, uint32_t lParam) {
 
 }  // namespace
 
+TReplayReader::Result TReplayReader::Feed(std::string line, TReplayCommand* out,
+                                          std::string* error) {
+    ++line_;
+    auto fail = [&](const std::string& why) {
+        *error = fileName_ + ":" + std::to_string(line_) + ": " + why;
+        return kError;
+    };
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line_ == 1) {
+        if (line != kReplayMagic)
+            return fail("not a replay: the first line must be \"" + std::string(kReplayMagic) +
+                        "\"");
+        return kNothing;
+    }
+    std::vector<std::string> words = Words(line);
+    if (words.empty() || words[0][0] == '#') return kNothing;
+    TReplayCommand c;
+    c.Line = line_;
+    std::string why = ParseCommand(words, &c);
+    if (!why.empty()) return fail(why);
+    if (c.Command == TReplayCommand::kSeed && started_)
+        return fail("seed must come before the game starts (before any other command)");
+    started_ = started_ || c.Command != TReplayCommand::kSeed;
+    *out = c;
+    return kCommand;
+}
+
 std::optional<std::vector<TReplayCommand>> ParseReplay(const std::string& text,
                                                        const std::string& fileName,
                                                        std::string* error) {
     std::vector<TReplayCommand> out;
+    TReplayReader reader(fileName);
     std::istringstream in(text);
-    std::string line;
-    int number = 0;
-    bool started = false;  // a command other than seed was seen
-    auto fail = [&](const std::string& why) {
-        *error = fileName + ":" + std::to_string(number) + ": " + why;
-        return std::nullopt;
-    };
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (number == 1) {
-            if (line != kReplayMagic)
-                return fail("not a replay: the first line must be \"" + std::string(kReplayMagic) +
-                            "\"");
-            continue;
-        }
-        std::vector<std::string> words = Words(line);
-        if (words.empty() || words[0][0] == '#') continue;
+    for (std::string line; std::getline(in, line);) {
         TReplayCommand c;
-        c.Line = number;
-        std::string why = ParseCommand(words, &c);
-        if (!why.empty()) return fail(why);
-        if (c.Command == TReplayCommand::kSeed && started)
-            return fail("seed must come before the game starts (before any other command)");
-        started = started || c.Command != TReplayCommand::kSeed;
-        out.push_back(c);
+        TReplayReader::Result r = reader.Feed(line, &c, error);
+        if (r == TReplayReader::kError) return std::nullopt;
+        if (r == TReplayReader::kCommand) out.push_back(c);
     }
-    if (number == 0)
-        return fail("empty file: the first line must be \"" + std::string(kReplayMagic) + "\"");
+    if (reader.Line() == 0) {
+        *error = fileName + ":0: empty file: the first line must be \"" +
+                 std::string(kReplayMagic) + "\"";
+        return std::nullopt;
+    }
     return out;
 }
 
@@ -217,21 +220,57 @@ std::optional<std::vector<TReplayCommand>> ReadReplay(const std::string& fileNam
     return ParseReplay(text.str(), fileName, error);
 }
 
-std::optional<uint64_t> ReplaySeed(const std::vector<TReplayCommand>& commands) {
-    std::optional<uint64_t> seed;
-    for (const TReplayCommand& c : commands)
-        if (c.Command == TReplayCommand::kSeed) seed = c.A;
-    return seed;
+void TReplayRun::Execute(const TReplayCommand& c) {
+    if (c.Command == TReplayCommand::kSeed) {
+        if (!seedFixed_) GameSeed = c.A;
+        return;
+    }
+    Start();
+    if (!Core->QuitCalled()) ExecuteCommand(c, pointer_, dump_);
 }
 
-void RunReplay(const std::vector<TReplayCommand>& commands, std::FILE* dump) {
+void TReplayRun::Start() {
+    if (started_) return;
+    started_ = true;
     Core->StartManual(kUpdatesPerSecond);
-    Pointer pointer;
-    for (const TReplayCommand& c : commands) {
-        if (Core->QuitCalled()) break;
-        Execute(c, pointer, dump);
-    }
+}
+
+void TReplayRun::Finish() {
+    Start();  // init and free run once even for a script without commands
     Core->EndManual();
+}
+
+void RunReplay(const std::vector<TReplayCommand>& commands, std::FILE* dump, bool seedFixed) {
+    TReplayRun run(dump, seedFixed);
+    for (const TReplayCommand& c : commands) {
+        if (run.Done()) break;
+        run.Execute(c);
+    }
+    run.Finish();
+}
+
+int RunReplayStream(std::FILE* in, const std::string& name, std::FILE* dump, bool seedFixed) {
+    TReplayReader reader(name);
+    TReplayRun run(dump, seedFixed);
+    int code = 0;
+    char* buffer = nullptr;
+    std::size_t capacity = 0;
+    for (ssize_t n; !run.Done() && (n = getline(&buffer, &capacity, in)) >= 0;) {
+        std::string line(buffer, std::size_t(n));
+        if (!line.empty() && line.back() == '\n') line.pop_back();
+        TReplayCommand c;
+        std::string error;
+        TReplayReader::Result r = reader.Feed(line, &c, &error);
+        if (r == TReplayReader::kError) {
+            GameLog(error);
+            code = 2;
+            break;
+        }
+        if (r == TReplayReader::kCommand) run.Execute(c);
+    }
+    std::free(buffer);
+    run.Finish();
+    return code;
 }
 
 void StartRecording(std::FILE* out) {
@@ -248,4 +287,16 @@ void FinishRecording() {
     WritePendingUpdates();
     std::fflush(recordFile);
     recordFile = nullptr;
+}
+
+uint32_t TReplayPointer::LParam() const {
+    return ExMakeLParam(int(x), int(y));
+}
+
+uint32_t TReplayPointer::Buttons() const {
+    return pressed ? ExMkLButton : 0;
+}
+
+bool TReplayRun::Done() const {
+    return started_ && Core->QuitCalled();
 }

@@ -40,13 +40,57 @@ std::optional<std::vector<TReplayCommand>> ParseReplay(const std::string& text,
 std::optional<std::vector<TReplayCommand>> ReadReplay(const std::string& fileName,
                                                       std::string* error);
 
-// Runs the commands against the bound engine in manual mode (the start-up must have run; the
-// seed commands are for the caller, before init). Dump lines go to `dump`. Stops early once
-// the engine was told to quit; init and free always run once.
-void RunReplay(const std::vector<TReplayCommand>& commands, std::FILE* dump);
+// Reads a script one line at a time, from a file or a pipe, checking every line.
+class TReplayReader {
+  public:
+    enum Result { kCommand, kNothing, kError };
+    explicit TReplayReader(std::string fileName) : fileName_(std::move(fileName)) {}
+    // One line without its line feed: a command (in *out), nothing (the magic line, a comment, a
+    // blank line), or an error naming the file and line (in *error).
+    Result Feed(std::string line, TReplayCommand* out, std::string* error);
+    int Line() const { return line_; }
 
-// The seed a script asks for, if any.
-std::optional<uint64_t> ReplaySeed(const std::vector<TReplayCommand>& commands);
+  private:
+    std::string fileName_;
+    int line_ = 0;
+    bool started_ = false;  // a command other than seed was seen
+};
+
+// The pointer and button as the script left them, for the messages' lParam and wParam.
+struct TReplayPointer {
+    uint32_t x = 0, y = 0;
+    bool pressed = false;
+    uint32_t LParam() const;
+    uint32_t Buttons() const;
+};
+
+// One replay being played against the bound engine in manual mode (the start-up must have
+// run). The game starts (init, clock 0) at the first command that is not a seed; seeds before
+// it set GameSeed unless the command line fixed it. After the engine was told to quit the
+// commands are ignored.
+class TReplayRun {
+  public:
+    TReplayRun(std::FILE* dump, bool seedFixed) : dump_(dump), seedFixed_(seedFixed) {}
+    void Execute(const TReplayCommand& c);
+    // The engine was told to quit: the rest of the script is ignored.
+    bool Done() const;
+    // Starts the game if no command did, then ends it (free).
+    void Finish();
+
+  private:
+    void Start();
+    std::FILE* dump_;
+    bool seedFixed_;
+    bool started_ = false;
+    TReplayPointer pointer_;
+};
+
+// Plays a whole parsed script; dump lines go to `dump`.
+void RunReplay(const std::vector<TReplayCommand>& commands, std::FILE* dump, bool seedFixed);
+
+// Plays a script as its lines arrive (a pipe: a bot or a test can drive the game and read its
+// dumps). Returns 2 after a malformed line (the game is ended first), else 0.
+int RunReplayStream(std::FILE* in, const std::string& name, std::FILE* dump, bool seedFixed);
 
 // Largest counts a script may ask for.
 inline constexpr uint64_t kMostUpdatesPerCommand = 10'000'000;
