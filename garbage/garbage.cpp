@@ -112,11 +112,15 @@ void RegisterCallbacks() {
     Core->SetCallback(ExMessage, GameMessage);
 }
 
-void GameStartUp(bool headless) {
+bool GameStartUp(bool headless) {
     if (!headless) ShowSplash();
     ReadConfiguration();
-    CreateGameWindow(headless);
+    if (!CreateGameWindow(headless)) {
+        CloseSplash();
+        return false;
+    }
     RegisterCallbacks();
+    return true;
 }
 
 void ChooseContent() {

@@ -11,8 +11,9 @@ extern std::optional<uint64_t> GameSeed;
 extern uint64_t UsedSeed;
 
 // Start-up up to the loop: splash (not headless), configuration, window size, the main window
-// attached to the engine, the callbacks registered. The engine must be bound.
-void GameStartUp(bool headless);
+// attached to the engine, the callbacks registered. The engine must be bound. False when the
+// main window cannot be made.
+bool GameStartUp(bool headless);
 
 // "developer" and "size" from "config.txt", then Scale and the window size. A size below 4 or
 // above 40 is refused (10 is used) and the log says so.

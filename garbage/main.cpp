@@ -34,7 +34,7 @@ int Play(const TOptions& options) {
     std::FILE* record = nullptr;
     if (!options.RecordFile.empty() && !(record = OpenOutput(options.RecordFile, "recording")))
         return 2;
-    GameStartUp(false);
+    if (!GameStartUp(false)) return 1;
     if (record) StartRecording(record);
     Core->Run(kUpdatesPerSecond);
     if (record) {
@@ -50,17 +50,19 @@ int Replay(const TOptions& options) {
     int code = 0;
     const bool seedFixed = options.Seed.has_value();
     if (options.ReplayFile == "-") {
-        GameStartUp(options.Headless);
-        code = RunReplayStream(stdin, "(standard input)", dump, seedFixed);
+        code = GameStartUp(options.Headless)
+                   ? RunReplayStream(stdin, "(standard input)", dump, seedFixed)
+                   : 1;
     } else {
         std::string error;
         auto commands = ReadReplay(options.ReplayFile, &error);
-        if (commands) {
-            GameStartUp(options.Headless);
-            RunReplay(*commands, dump, seedFixed);
-        } else {
+        if (!commands) {
             std::fprintf(stderr, "garbage: %s\n", error.c_str());
             code = 2;
+        } else if (GameStartUp(options.Headless)) {
+            RunReplay(*commands, dump, seedFixed);
+        } else {
+            code = 1;
         }
     }
     if (dump != stdout) std::fclose(dump);

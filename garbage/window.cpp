@@ -70,27 +70,31 @@ SDL_Surface* MakeMainIcon() {
     return icon;
 }
 
-void CreateGameWindow(bool headless) {
+bool CreateGameWindow(bool headless) {
     const int32_t x = CentredEdge(WindowHost->ScreenWidth(), GameWindowWidth);
     const int32_t y = CentredEdge(WindowHost->ScreenHeight(), GameWindowHeight);
     WindowHost->SetWindowProc(GameWindowProc);
     if (headless) {
         WindowHost->CreateWindow(kGameCaption, x, y, GameWindowWidth, GameWindowHeight);
         GameWindow = nullptr;
-        return;
+        return true;
     }
     const Uint32 flags =
         SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALWAYS_ON_TOP;
     GameWindow = SDL_CreateWindow(kGameCaption, x, y, GameWindowWidth, GameWindowHeight, flags);
     if (!GameWindow) {
         GameLog(std::string("cannot create the main window: ") + SDL_GetError());
-        return;
+        return false;
     }
     if (SDL_Surface* icon = MakeMainIcon()) {
         SDL_SetWindowIcon(GameWindow, icon);
         SDL_FreeSurface(icon);
     }
-    WindowHost->AttachWindow(GameWindow);
+    if (WindowHost->AttachWindow(GameWindow)) return true;
+    GameLog("the engine cannot draw into the main window (see log.txt)");
+    SDL_DestroyWindow(GameWindow);
+    GameWindow = nullptr;
+    return false;
 }
 
 void DestroyGameWindow() {

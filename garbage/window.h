@@ -20,8 +20,9 @@ inline constexpr const char* kGameCaption = "Scrapfall | Velmora";
 int32_t CentredEdge(int32_t screen, int32_t size);
 
 // Creates the hidden main window of GameWindowWidth x GameWindowHeight and hands it to the
-// engine with the window procedure. Headless only the size is given to the engine.
-void CreateGameWindow(bool headless);
+// engine with the window procedure. Headless only the size is given to the engine. False (and
+// logged) when no window with a GL context can be made: there would be no way to play or quit.
+bool CreateGameWindow(bool headless);
 
 // Destroys the main window; its destruction tells the engine to quit.
 void DestroyGameWindow();
