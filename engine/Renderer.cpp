@@ -194,6 +194,7 @@ void Renderer::DrawGlyph(Glyph& glyph, float x, float y) {
                         &padded[static_cast<size_t>(row) * tw]);
         glGenTextures(1, &glyph.name);
         glBindTexture(GL_TEXTURE_2D, glyph.name);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);

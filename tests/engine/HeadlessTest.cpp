@@ -221,4 +221,26 @@ TEST(HeadlessEngine, LogTellsStartAndEnd) {
     EXPECT_FALSE(exInit(nullptr, dir.File("x.txt").c_str(), ExHeadless));
 }
 
+int g_headlessUpdates = 0;
+void QuitAfterThree() {
+    if (++g_headlessUpdates == 3) g_core->Quit();
+}
+
+TEST(HeadlessEngine, LiveLoopRunsWithoutADisplay) {
+    BoundEngine engine(ExHeadless);
+    ASSERT_TRUE(engine.ok());
+    RegisterAll(engine.core());
+    g_headlessUpdates = 0;
+    engine.core()->SetCallback(ExUpdate, QuitAfterThree);
+    engine.core()->Run(50);
+    EXPECT_EQ(engine.core()->UpdateCount(), 3) << "updates ran on after Quit";
+    EXPECT_EQ(engine.core()->FrameCount(), 0) << "frames drawn without a window";
+    ASSERT_GE(g_calls.size(), 2u);
+    EXPECT_EQ(g_calls.front().rfind("init@", 0), 0u);
+    EXPECT_EQ(g_calls.back().rfind("free@", 0), 0u);
+    const int t0 = std::stoi(g_calls.front().substr(5));
+    const int t1 = std::stoi(g_calls.back().substr(5));
+    EXPECT_GE(t1, t0) << "the clock ran backwards";
+}
+
 }  // namespace

@@ -278,4 +278,40 @@ TEST_F(RealWindow, LiveLoopRunsUpdatesAndFramesUntilQuit) {
         << engine_->Log();
 }
 
+std::vector<std::uint32_t> g_keys;
+
+void CollectKeys(std::uint32_t msg, std::uint32_t wParam, std::uint32_t) {
+    if (msg == ExWmKeyDown) g_keys.push_back(wParam);
+    if (msg == ExWmClose) g_core->Quit();
+}
+
+TEST_F(RealWindow, KeysArriveAsVirtualKeyCodes) {
+    g_core = core_;
+    g_keys.clear();
+    core_->SetCallback(ExMessage, CollectKeys);
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    const Uint32 id = SDL_GetWindowID(core_->WindowHost()->Handle());
+    const SDL_Keycode keys[] = {SDLK_ESCAPE, SDLK_a,  SDLK_z,    SDLK_0,         SDLK_9,
+                                SDLK_F1,     SDLK_F4, SDLK_LEFT, SDLK_BACKQUOTE, SDLK_RETURN,
+                                SDLK_SPACE,  SDLK_q,  SDLK_w,    SDLK_CAPSLOCK};
+    for (SDL_Keycode k : keys) {
+        SDL_Event e{};
+        e.type = SDL_KEYDOWN;
+        e.key.windowID = id;
+        e.key.keysym.sym = k;
+        Push(e);
+    }
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.windowID = id;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    Push(close);
+    core_->Run(50);
+    // Caps Lock has no code the games use and is not delivered.
+    const std::vector<std::uint32_t> expected = {27, 'A', 'Z', '0', '9', 112, 115,
+                                                 37, 192, 13,  32,  'Q', 'W'};
+    EXPECT_EQ(g_keys, expected);
+}
+
 }  // namespace
