@@ -132,7 +132,7 @@ struct WavSpec {
     std::uint32_t rate = 22050;
     unsigned channels = 1;
     unsigned bits = 16;
-    double seconds = 0.2;
+    double seconds = 2.0;            // long enough to be still playing when a test looks
     std::int64_t declaredData = -1;  // data chunk size written in the header; -1: the true one
 };
 

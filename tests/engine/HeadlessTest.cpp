@@ -1,6 +1,7 @@
 // The engine without a display: pictures and sounds are still decoded and get ids (good files)
 // or id 0 and a "refused" log line (bad ones), effects play on SDL's dummy audio driver, and
 // the manual driving gives the replay driver a clock, updates and messages it fully controls.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -114,7 +115,7 @@ TEST(HeadlessEngine, MusicThatCannotBeOpenedIsRefused) {
     EXPECT_FALSE(audio->PlayMusic(engine.folder().File("none.mp3").c_str(), true));
     EXPECT_FALSE(audio->MusicPlaying());
     // A WAV is a stream the mixer can open as music too; it loops until stopped.
-    const std::string wav = engine.folder().Write("m.wav", WavBytes({.seconds = 1.0}));
+    const std::string wav = engine.folder().Write("m.wav", WavBytes({}));
     EXPECT_TRUE(audio->PlayMusic(wav.c_str(), true));
     EXPECT_TRUE(audio->MusicPlaying());
     audio->StopMusic();
@@ -241,6 +242,23 @@ TEST(HeadlessEngine, LiveLoopRunsWithoutADisplay) {
     const int t0 = std::stoi(g_calls.front().substr(5));
     const int t1 = std::stoi(g_calls.back().substr(5));
     EXPECT_GE(t1, t0) << "the clock ran backwards";
+}
+
+TEST(HeadlessEngine, InterruptEndsAManualRun) {
+    BoundEngine engine(ExHeadless);
+    ASSERT_TRUE(engine.ok());
+    RegisterAll(engine.core());
+    ASSERT_TRUE(engine.core()->StartManual(50));
+    engine.core()->StepUpdate();
+    // What SDL posts on Ctrl-C or SIGTERM.
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    ASSERT_EQ(SDL_PushEvent(&quit), 1);
+    engine.core()->StepUpdate();
+    engine.core()->EndManual();
+    const std::vector<std::string> expected = {"init@0",     "update@20", "proc 17",
+                                               "msg 17 0 0", "update@40", "free@40"};
+    EXPECT_EQ(g_calls, expected) << "an interrupt was swallowed by a manual run";
 }
 
 }  // namespace
