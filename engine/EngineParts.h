@@ -83,7 +83,8 @@ class WindowHost final : public IWindowHost {
 
   private:
     bool MakeContext();
-    void Release();
+    void DeliverButton(const SDL_MouseButtonEvent& button);
+    void DeliverKey(const SDL_KeyboardEvent& key);
 
     Log& log_;
     Callbacks& callbacks_;
@@ -92,6 +93,7 @@ class WindowHost final : public IWindowHost {
     SDL_GLContext context_ = nullptr;
     bool destroyed_ = false;
     bool vsync_ = false;
+    std::uint32_t buttons_ = 0;  // mouse buttons held, as wParam bits
     int headlessWidth_ = 0;
     int headlessHeight_ = 0;
     std::function<void()> contextHook_;

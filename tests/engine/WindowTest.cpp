@@ -252,7 +252,7 @@ TEST_F(RealWindow, LiveLoopDeliversEventsAsMessagesInOrder) {
     std::vector<std::string> expected = {
         "init",
         "512 0 " + std::to_string(30 | (41 << 16)),
-        "513 0 " + std::to_string(31 | (42 << 16)),
+        "513 1 " + std::to_string(31 | (42 << 16)),
         "514 0 " + std::to_string(31 | (42 << 16)),
         "256 27 1",
         "16 0 0",
