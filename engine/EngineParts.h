@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -74,12 +75,16 @@ class WindowHost final : public IWindowHost {
     void Swap();
     // Whether swapping waits for the display's refresh.
     bool Vsync() const { return vsync_; }
-    // Drops the SDL events that piled up (manual driving takes only scripted input).
-    void DiscardEvents();
+    // Drops the SDL events that piled up (manual driving takes only scripted input); true
+    // when among them the system asked the program to end (Ctrl-C, SIGTERM).
+    bool DiscardEvents();
+    // Called each time a GL context has been made current on a newly attached window.
+    void SetContextHook(std::function<void()> hook) { contextHook_ = std::move(hook); }
 
   private:
     bool MakeContext();
-    void Release();
+    void DeliverButton(const SDL_MouseButtonEvent& button);
+    void DeliverKey(const SDL_KeyboardEvent& key);
 
     Log& log_;
     Callbacks& callbacks_;
@@ -88,8 +93,10 @@ class WindowHost final : public IWindowHost {
     SDL_GLContext context_ = nullptr;
     bool destroyed_ = false;
     bool vsync_ = false;
+    std::uint32_t buttons_ = 0;  // mouse buttons held, as wParam bits
     int headlessWidth_ = 0;
     int headlessHeight_ = 0;
+    std::function<void()> contextHook_;
 };
 
 // One texture: the decoded picture is kept until it is uploaded (no GL context yet).

@@ -115,7 +115,9 @@ bool WindowHost::AttachWindow(SDL_Window* window) {
     }
     window_ = window;
     destroyed_ = false;
-    return MakeContext();
+    if (!MakeContext()) return false;
+    if (contextHook_) contextHook_();
+    return true;
 }
 
 bool WindowHost::MakeContext() {
@@ -200,9 +202,37 @@ void WindowHost::Swap() {
     if (Drawable()) SDL_GL_SwapWindow(window_);
 }
 
-void WindowHost::DiscardEvents() {
+bool WindowHost::DiscardEvents() {
     SDL_PumpEvents();
+    const bool quit = SDL_HasEvent(SDL_QUIT);
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    return quit;
+}
+
+void WindowHost::DeliverButton(const SDL_MouseButtonEvent& b) {
+    const bool down = b.type == SDL_MOUSEBUTTONDOWN;
+    std::uint32_t msg = 0, bit = 0;
+    if (b.button == SDL_BUTTON_LEFT) {
+        msg = down ? ExWmLButtonDown : ExWmLButtonUp;
+        bit = ExMkLButton;
+    } else if (b.button == SDL_BUTTON_RIGHT) {
+        msg = down ? ExWmRButtonDown : ExWmRButtonUp;
+        bit = ExMkRButton;
+    } else {
+        return;
+    }
+    // As on Win32: a press reports its button held, a release reports it up.
+    buttons_ = down ? (buttons_ | bit) : (buttons_ & ~bit);
+    Deliver(msg, buttons_, ExMakeLParam(b.x, b.y));
+}
+
+void WindowHost::DeliverKey(const SDL_KeyboardEvent& k) {
+    const std::uint32_t vk = VirtualKeyOf(k.keysym.sym);
+    if (vk == 0) return;  // keys without a virtual-key code the games know
+    if (k.type == SDL_KEYDOWN)
+        Deliver(ExWmKeyDown, vk, kKeyRepeatCount | (k.repeat ? kKeyWasDown : 0));
+    else
+        Deliver(ExWmKeyUp, vk, kKeyRepeatCount | kKeyWasDown | kKeyReleased);
 }
 
 void WindowHost::PumpEvents() {
@@ -220,35 +250,18 @@ void WindowHost::PumpEvents() {
                     Deliver(ExWmClose, 0, 0);
                 break;
             case SDL_MOUSEMOTION:
-                if (mine(e.motion.windowID))
-                    Deliver(ExWmMouseMove, ButtonBits(e.motion.state),
-                            ExMakeLParam(e.motion.x, e.motion.y));
+                if (!mine(e.motion.windowID)) break;
+                buttons_ = ButtonBits(e.motion.state);
+                Deliver(ExWmMouseMove, buttons_, ExMakeLParam(e.motion.x, e.motion.y));
                 break;
             case SDL_MOUSEBUTTONDOWN:
-            case SDL_MOUSEBUTTONUP: {
-                if (!mine(e.button.windowID)) break;
-                const bool down = e.type == SDL_MOUSEBUTTONDOWN;
-                std::uint32_t msg = 0;
-                if (e.button.button == SDL_BUTTON_LEFT)
-                    msg = down ? ExWmLButtonDown : ExWmLButtonUp;
-                if (e.button.button == SDL_BUTTON_RIGHT)
-                    msg = down ? ExWmRButtonDown : ExWmRButtonUp;
-                if (msg) {
-                    Deliver(msg, ButtonBits(SDL_GetMouseState(nullptr, nullptr)),
-                            ExMakeLParam(e.button.x, e.button.y));
-                }
+            case SDL_MOUSEBUTTONUP:
+                if (mine(e.button.windowID)) DeliverButton(e.button);
                 break;
-            }
             case SDL_KEYDOWN:
-            case SDL_KEYUP: {
-                const std::uint32_t vk = VirtualKeyOf(e.key.keysym.sym);
-                if (!mine(e.key.windowID) || vk == 0) break;
-                if (e.type == SDL_KEYDOWN)
-                    Deliver(ExWmKeyDown, vk, kKeyRepeatCount | (e.key.repeat ? kKeyWasDown : 0));
-                else
-                    Deliver(ExWmKeyUp, vk, kKeyRepeatCount | kKeyWasDown | kKeyReleased);
+            case SDL_KEYUP:
+                if (mine(e.key.windowID)) DeliverKey(e.key);
                 break;
-            }
             default:
                 break;
         }

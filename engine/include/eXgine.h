@@ -226,8 +226,9 @@ class IEngineCore {
 
     // Manual driving. Sets the clock to 0 and calls init. False when a loop is already running.
     virtual bool StartManual(int updatesPerSecond) = 0;
-    // Advances the clock by exactly 1000 / rate ms, calls one update, then (with a window and
-    // after no Quit) renders one frame.
+    // Advances the clock by exactly 1000 / rate ms, calls one update, then (with a window)
+    // renders one frame. Live SDL input is dropped; an interrupt (Ctrl-C, SIGTERM) is
+    // delivered as ExWmQueryEndSession before the update.
     virtual void StepUpdate() = 0;
     // Delivers one message at once (window procedure, then ExMessage), live or manual;
     // ExWmClose then destroys the window as a default procedure would.
