@@ -1,2 +1,0 @@
-// Stand-in for the scene until it lands: draws nothing.
-void GameRender() {}
