@@ -479,6 +479,16 @@ TEST(Bins, BinsTurnBackAtTheWallsAndNeverLeaveTheWindow) {
     }
 }
 
+TEST(Bins, BinOneStartingPastTheRightWallAtTheLargestScaleIsPutBack) {
+    // At size 40 bin 1 starts at width - 100 with a box 128 pixels to each side.
+    NewGame(40, 2000, 2400);
+    Quiet();
+    GameState.Bins[1].Active = true;
+    MoveBins(2000, 2400);
+    EXPECT_FLOAT_EQ(GameState.Bins[1].X, 2000 - 128);
+    EXPECT_EQ(GameState.Bins[1].VelX, 0);
+}
+
 TEST(Bins, BounceHappensOnceTheBoxEntersTheWallZone) {
     NewGame();
     Quiet();
