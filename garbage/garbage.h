@@ -25,8 +25,6 @@ void GameInit();
 void GameFree();
 void GameMessage(uint32_t msg, uint32_t wParam, uint32_t lParam);
 void GameUpdate();
-// The scene (drawn once per frame).
-void GameRender();
 
 // Picks the two pictures, three sounds and the music of this game from the content list and
 // starts the music (when the engine's audio is bound).

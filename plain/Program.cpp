@@ -1,0 +1,96 @@
+// Program: options, SDL start-up, display mode, window or replay, and the exit code.
+#include "Program.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+
+#include "GLUse.h"
+#include "Options.h"
+#include "Replay.h"
+#include "WindUse.h"
+#include "Zodav.h"
+
+namespace {
+
+int Fail(const std::string& message, int code) {
+    std::fprintf(stderr, "zodav: %s\n", message.c_str());
+    return code;
+}
+
+bool StartSdl(bool headless) {
+    if (headless) {
+        // No window, GL context or sound card: the rules run, nothing is shown or heard.
+        SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
+        SDL_setenv("SDL_VIDEODRIVER", "dummy", 1);
+        return SDL_Init(SDL_INIT_TIMER | SDL_INIT_EVENTS) == 0;
+    }
+    return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) == 0 && HasDisplay();
+}
+
+int RunGame(const Options& options, const ReplayScript& script) {
+    SetDisplayMode(1024, 768);
+    int width = 0, height = 0;
+    GetVirtualScreenSize(width, height);
+    if (options.headless) {
+        width = script.screenWidth;
+        height = script.screenHeight;
+    }
+    spine.screenWidth = width;
+    spine.screenHeight = height;
+    if (options.replay.empty()) return CreateMainWindow(WindowProcedure, width, height);
+    if (options.headless) {
+        WindowProcedure(Message{MessageType::Create, 0});
+        return RunReplay(script, options.dump);
+    }
+    return CreateMainWindow(WindowProcedure, width, height,
+                            [&] { return RunReplay(script, options.dump); });
+}
+
+}  // namespace
+
+int ZodavMain(int argc, char** argv) {
+    Options options;
+    std::string error;
+    if (!ParseOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "zodav: %s\n%s", error.c_str(), Usage().c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::printf("%s", Usage().c_str());
+        return 0;
+    }
+    ReplayScript script;
+    if (!options.replay.empty() && !ParseReplay(options.replay, script, error))
+        return Fail(error, 2);
+    std::uint64_t seed =
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    if (script.hasSeed) seed = script.seed;
+    if (options.seedGiven) seed = options.seed;
+    SetGameSeed(seed);
+    runMode.windowed = options.windowed;
+    runMode.headless = options.headless;
+    runMode.replaying = !options.replay.empty();
+    if (!StartSdl(options.headless)) {
+        SDL_Quit();
+        return Fail(
+            "no display to show the game on (run with --replay FILE --headless to play a "
+            "replay without one)",
+            1);
+    }
+    if (!options.record.empty()) {
+        int w = 0, h = 0;
+        SetDisplayMode(1024, 768);
+        GetVirtualScreenSize(w, h);
+        if (!StartRecording(options.record, seed, w, h)) {
+            SDL_Quit();
+            return Fail("cannot write the recording " + options.record, 2);
+        }
+    }
+    const int code = RunGame(options, script);
+    StopRecording();
+    SDL_Quit();
+    return code;
+}

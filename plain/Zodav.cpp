@@ -1,0 +1,250 @@
+// Zodav: the spine of the ball game. The state record, window creation and game initialisation,
+// the tick, the window procedure with its key table, game start and end, and the shutdown.
+#include "Zodav.h"
+
+#include <chrono>
+#include <cmath>
+
+#include "Balls.h"
+#include "Content.h"
+#include "Frame.h"
+#include "GLUse.h"
+#include "GLUseText.h"
+#include "OpenGL.h"
+#include "Particles.h"
+#include "Random.h"
+#include "Replay.h"
+#include "Screens.h"
+#include "SysUtUse.h"
+#include "Weapons.h"
+#include "bassUse.h"
+
+GameState gameState;
+Spine spine;
+
+namespace {
+
+int timerId = 0;
+bool seedFixed = false;
+std::uint64_t fixedSeed = 0;
+
+std::uint64_t ClockSeed() {
+    return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+}
+
+void StartBursting() {
+    for (Ball& ball : balls.BallPool)
+        if (ball.alive) ball.burst = 1;
+}
+
+void StopEffectSounds() {
+    for (TSound& slot : content.Sounds)
+        SoundStop(slot);
+}
+
+void PlayTick() {
+    UpdatePointerAndWeapons();
+    SpawnBall();
+    StepBalls();
+    ResolveMatches();
+    RenderFrame();
+    gameState.ticksPlayed += 1;
+    if (gameState.timeLeft > 0)
+        gameState.timeLeft -= 1;
+    else
+        EndGame();
+}
+
+void MenuTick() {
+    StopEffectSounds();
+    UpdatePointerAndWeapons();
+    if (!spine.gameInProgress) {
+        SpawnBall();
+        StepBalls();
+    }
+    RenderFrame();
+}
+
+// Window creation: timer, pointer, GL, sound, font, blending, then game initialisation.
+void OnCreate() {
+    timerId = SetTimer(20, Tick);
+    ShowCursor(false);
+    if (SDL_Window* window = MainWindow()) InitGL(window, spine.screenWidth, spine.screenHeight);
+    InitSound(MainWindow());
+    BuildFont();
+    EnableBlending();
+    if (HasGLContext()) {
+        glDisable(GL_DEPTH_TEST);
+        glClearColor(1, 1, 1, 1);
+    }
+    GameInitialisation(seedFixed ? fixedSeed : ClockSeed());
+}
+
+void OnKeyDown(int key) {
+    if (key == kVkEscape) {
+        if (gameState.screenState != kScreenMainMenu)
+            gameState.screenState = kScreenMainMenu;
+        else if (spine.gameInProgress)
+            gameState.screenState = kScreenPlay;
+    }
+    if (key == kVkF1) {
+        if (gameState.screenState != kScreenHelp)
+            gameState.screenState = kScreenHelp;
+        else
+            gameState.screenState = spine.gameInProgress ? kScreenPlay : kScreenMainMenu;
+    }
+    if (key == kVkF2) {
+        ChoosePictures();
+        LoadTextures();
+    }
+    if (key == kVkF3) LoadMusic();
+    if (key == kVkF4) LoadSounds();
+    if (key == kVkQ) gameState.soundsOn = gameState.soundsOn ? 0 : 1;
+    if (key == kVkW) {
+        gameState.musicOn = gameState.musicOn ? 0 : 1;
+        if (gameState.musicOn)
+            SoundPlay(content.Music);
+        else
+            SoundStop(content.Music);
+    }
+    if (key == kVkTilde) gameState.tintAlways = gameState.tintAlways ? 0 : 1;
+}
+
+}  // namespace
+
+void SetGameSeed(std::uint64_t seed) {
+    seedFixed = true;
+    fixedSeed = seed;
+}
+
+void ResetAllState() {
+    gameState = GameState{};
+    spine = Spine{};
+    balls = BallState{};
+    particles = ParticleState{};
+    screens = ScreenState{};
+    content = ContentState{};
+    timerId = 0;
+}
+
+void ComputeField() {
+    spine.fieldLeft = 0;
+    spine.fieldBottom = 0;
+    spine.fieldRight = static_cast<float>(std::nearbyint(spine.screenWidth / 40.0));
+    spine.fieldTop = static_cast<float>(std::nearbyint(spine.screenHeight / 40.0));
+    spine.sweepA = {spine.fieldLeft, spine.fieldBottom};
+    spine.sweepB = {spine.fieldRight, spine.fieldBottom};
+}
+
+void MapPointer(int pixelX, int pixelY) {
+    spine.pointerPixelX = pixelX;
+    spine.pointerPixelY = pixelY;
+    // One pixel is 0.0083 units of the drawing plane; the screen centre is the field point
+    // (13, 9.6).
+    const double x = (pixelX - spine.screenWidth / 2.0) * 0.0083 / spine.viewScale;
+    const double y = (spine.screenHeight / 2.0 - pixelY) * 0.0083 / spine.viewScale;
+    spine.pointerX = static_cast<float>(x - spine.viewOffsetX);
+    spine.pointerY = static_cast<float>(y - spine.viewOffsetY);
+}
+
+void GameInitialisation(std::uint64_t seed) {
+    Randomize(seed);
+    spine.viewOffsetX = -13.0f;
+    spine.viewOffsetY = -9.6f;
+    spine.viewScale = 0.3f;
+    gameState.screenState = kScreenMainMenu;
+    ComputeField();
+    content.PictureList.clear();
+    AddFilesToList(ContentFolder, "*.bmp", content.PictureList);
+    AddFilesToList(ContentFolder, "*.jpg", content.PictureList);
+    ChoosePictures();
+    LoadTextures();
+    gameState.musicOn = 1;
+    gameState.soundsOn = 1;
+    content.MusicList.clear();
+    AddFilesToList(ContentFolder, "*.mp3", content.MusicList);
+    LoadMusic();
+    content.SoundList.clear();
+    AddFilesToList(ContentFolder, "*.wav", content.SoundList);
+    LoadSounds();
+    CreateTextElements();
+    gameState.ready = 1;
+}
+
+void Tick() {
+    if (gameState.ready != 1 || spine.shutDown) return;
+    spine.tick += 1;
+    if (gameState.screenState == kScreenPlay)
+        PlayTick();
+    else if (gameState.screenState >= kScreenHelp && gameState.screenState <= kScreenLevelChoice)
+        MenuTick();
+}
+
+void StartNewGame(std::uint8_t weapon, std::uint8_t gameType) {
+    StartBursting();
+    gameState.weapon = weapon;
+    gameState.gameType = gameType;
+    gameState.screenState = kScreenPlay;
+    spine.gameInProgress = 1;
+    gameState.timeLeft = 1000;
+    gameState.ticksPlayed = 0;
+    gameState.score = 0;
+    screens.timeText.visible = 1;
+    screens.scoreText.visible = 1;
+    gameState.damping = 0.98f;
+}
+
+void EndGame() {
+    gameState.damping = 1.0f;
+    StartBursting();
+    gameState.gameType = 0;
+    spine.gameInProgress = 0;
+    screens.timeText.visible = 0;
+    screens.scoreText.visible = 0;
+    gameState.screenState = kScreenGameOver;
+}
+
+void Shutdown() {
+    if (spine.shutDown) return;
+    spine.shutDown = true;
+    RestoreDisplayMode();
+    ShowCursor(true);
+    FreeSound();
+    content.PictureList.clear();
+    content.SoundList.clear();
+    content.MusicList.clear();
+    FreeFont();
+    FreeGL();
+    KillTimer(timerId);
+    PostQuitMessage(0);
+}
+
+int WindowProcedure(const Message& message) {
+    switch (message.type) {
+        case MessageType::Create:
+            OnCreate();
+            break;
+        case MessageType::Destroy:
+            Shutdown();
+            break;
+        case MessageType::KeyDown:
+            if (!spine.shutDown) OnKeyDown(message.key);
+            break;
+        case MessageType::LButtonDown:
+            spine.leftHeld = 1;
+            break;
+        case MessageType::LButtonUp:
+            spine.leftHeld = 0;
+            break;
+        case MessageType::RButtonDown:
+            spine.rightHeld = 1;
+            break;
+        case MessageType::RButtonUp:
+            spine.rightHeld = 0;
+            break;
+        case MessageType::KeyUp:
+        case MessageType::Activate:
+            break;
+    }
+    return 0;
+}

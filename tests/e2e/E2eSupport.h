@@ -1,0 +1,64 @@
+// Helpers for end-to-end tests: a temporary folder, running a program in it, reading dump lines.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempFolder {
+  public:
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "e2e-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+    void Write(const std::string& name, const std::string& text) const {
+        std::filesystem::create_directories(std::filesystem::path(*this / name).parent_path());
+        std::ofstream(*this / name, std::ios::binary) << text;
+    }
+
+  private:
+    std::string path_;
+};
+
+// Runs `command` with `folder` as the current folder; returns the exit code (-1 when killed).
+inline int Run(const std::string& folder, const std::string& command) {
+    const int status = std::system(("cd '" + folder + "' && " + command).c_str());
+    if (status == -1 || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+inline std::string Program(const std::string& name) {
+    return std::string(GAMES_BINARY_DIR) + (name == "zodav" ? "/plain/zodav" : "/garbage/garbage");
+}
+
+// Every line of a dump file as a JSON object.
+inline std::vector<nlohmann::json> ReadDumps(const std::string& path) {
+    std::vector<nlohmann::json> dumps;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) dumps.push_back(nlohmann::json::parse(line));
+    return dumps;
+}
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace e2e

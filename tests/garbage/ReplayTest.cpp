@@ -1,0 +1,72 @@
+// Replay scripts: what is read from them, and the malformed lines that must stop the program
+// with the file and line named.
+#include "replay.h"
+
+#include <gtest/gtest.h>
+
+#include "TempFolder.h"
+
+namespace {
+
+TEST(ParseReplay, ReadsEveryCommand) {
+    const std::string script =
+        "garbage-replay 1\r\n# a comment\n\n  seed 9\nupdate 3\nmouse 10 20\npress\nrelease\n"
+        "key 27\nclose\ndump\nscreenshot out.bmp\n\tupdate   0  \n";
+    std::string error;
+    auto c = ParseReplay(script, "s.txt", &error);
+    ASSERT_TRUE(c) << error;
+    using R = TReplayCommand;
+    std::vector<R::Kind> kinds;
+    for (const R& r : *c)
+        kinds.push_back(r.Command);
+    EXPECT_EQ(kinds,
+              (std::vector<R::Kind>{R::kSeed, R::kUpdate, R::kMouse, R::kPress, R::kRelease,
+                                    R::kKey, R::kClose, R::kDump, R::kScreenshot, R::kUpdate}));
+    EXPECT_EQ((*c)[0].A, 9u);
+    EXPECT_EQ((*c)[2].A, 10u);
+    EXPECT_EQ((*c)[2].B, 20u);
+    EXPECT_EQ((*c)[2].Line, 6);
+    EXPECT_EQ((*c)[8].File, "out.bmp");
+    EXPECT_EQ(ReplaySeed(*c), 9u);
+}
+
+TEST(ParseReplay, MalformedLinesNameFileAndLine) {
+    struct Case {
+        const char* fault;
+        std::string script;
+        const char* where;
+    };
+    const Case cases[] = {
+        {"missing magic accepted", "update 1\n", "s.txt:1:"},
+        {"wrong version accepted", "garbage-replay 2\n", "s.txt:1:"},
+        {"other game's replay accepted", "zodav-replay 1\n", "s.txt:1:"},
+        {"empty file accepted", "", "s.txt:0:"},
+        {"unknown command skipped", "garbage-replay 1\nupdate 1\njump\n", "s.txt:3:"},
+        {"negative count wrapped", "garbage-replay 1\nupdate -1\n", "s.txt:2:"},
+        {"count without number", "garbage-replay 1\nupdate\n", "s.txt:2:"},
+        {"huge count runs for ever", "garbage-replay 1\nupdate 99999999999\n", "s.txt:2:"},
+        {"mouse with one coordinate", "garbage-replay 1\nmouse 5\n", "s.txt:2:"},
+        {"mouse beyond 16 bits", "garbage-replay 1\nmouse 70000 5\n", "s.txt:2:"},
+        {"extra argument ignored", "garbage-replay 1\npress 1\n", "s.txt:2:"},
+        {"key beyond a byte", "garbage-replay 1\nkey 300\n", "s.txt:2:"},
+        {"screenshot without file", "garbage-replay 1\nscreenshot\n", "s.txt:2:"},
+        {"seed after the start", "garbage-replay 1\nupdate 1\nseed 4\n", "s.txt:3:"},
+        {"fractional count", "garbage-replay 1\n\n\nupdate 1.5\n", "s.txt:4:"},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        EXPECT_FALSE(ParseReplay(c.script, "s.txt", &error)) << c.fault;
+        EXPECT_EQ(error.rfind(c.where, 0), 0u) << c.fault << ": " << error;
+    }
+}
+
+TEST(ReadReplay, MissingFileIsNamed) {
+    TempFolder dir;
+    std::string error;
+    EXPECT_FALSE(ReadReplay(dir / "none.txt", &error));
+    EXPECT_NE(error.find("none.txt"), std::string::npos);
+    dir.Write("ok.txt", "garbage-replay 1\nupdate 2\n");
+    EXPECT_TRUE(ReadReplay(dir / "ok.txt", &error));
+}
+
+}  // namespace

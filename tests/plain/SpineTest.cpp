@@ -1,0 +1,206 @@
+// The spine: key table on every screen, pointer mapping, field bounds, game start and end, ticks.
+#include <gtest/gtest.h>
+
+#include "Balls.h"
+#include "Screens.h"
+#include "Zodav.h"
+
+namespace {
+
+class Spine : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetAllState();
+        spine.screenWidth = 1024;
+        spine.screenHeight = 768;
+        GameInitialisation(7);
+    }
+    static void Key(int vk) { WindowProcedure({MessageType::KeyDown, vk}); }
+};
+
+TEST_F(Spine, InitialisationEndsOnTheMainMenuReady) {
+    EXPECT_EQ(gameState.screenState, kScreenMainMenu);
+    EXPECT_EQ(gameState.ready, 1);
+    EXPECT_FLOAT_EQ(spine.viewOffsetX, -13.0f);
+    EXPECT_FLOAT_EQ(spine.viewOffsetY, -9.6f);
+    EXPECT_FLOAT_EQ(spine.viewScale, 0.3f);
+    EXPECT_EQ(gameState.timeBonus, 300);
+    EXPECT_EQ(gameState.weapon, 1);
+}
+
+TEST_F(Spine, FieldBoundsRoundHalvesToEven) {
+    struct Case {
+        int w, h;
+        float right, top;
+    } cases[] = {
+        {1024, 768, 26, 19},  // 25.6 and 19.2
+        {1300, 740, 32, 18},  // 32.5 -> 32 (even), 18.5 -> 18
+        {1340, 780, 34, 20},  // 33.5 -> 34, 19.5 -> 20
+        {2048, 768, 51, 19},  // two monitors side by side
+    };
+    for (const Case& c : cases) {
+        spine.screenWidth = c.w;
+        spine.screenHeight = c.h;
+        ComputeField();
+        EXPECT_EQ(spine.fieldRight, c.right) << c.w;
+        EXPECT_EQ(spine.fieldTop, c.top) << c.h;
+        EXPECT_EQ(spine.sweepA.x, 0);
+        EXPECT_EQ(spine.sweepB.x, c.right);
+        EXPECT_EQ(spine.sweepB.y, 0);
+    }
+}
+
+TEST_F(Spine, PointerMapsScreenCentreToFieldPoint) {
+    MapPointer(512, 384);
+    EXPECT_NEAR(spine.pointerX, 13.0, 1e-5);
+    EXPECT_NEAR(spine.pointerY, 9.6, 1e-5);
+    // 0.0083 plane units a pixel, 1/0.3 field units a plane unit; y grows upward.
+    MapPointer(0, 0);
+    EXPECT_NEAR(spine.pointerX, 13.0 - 512 * 0.0083 / 0.3, 1e-4);
+    EXPECT_NEAR(spine.pointerY, 9.6 + 384 * 0.0083 / 0.3, 1e-4);
+    // An odd screen width keeps its half pixel.
+    spine.screenWidth = 1025;
+    MapPointer(512, 384);
+    EXPECT_NEAR(spine.pointerX, 13.0 - 0.5 * 0.0083 / 0.3, 1e-5);
+}
+
+TEST_F(Spine, EscapeAndF1OnEveryScreen) {
+    struct Case {
+        const char* name;
+        std::uint8_t screen;
+        bool inProgress;
+        int key;
+        std::uint8_t expected;
+    } cases[] = {
+        {"esc in play pauses", kScreenPlay, true, 27, kScreenMainMenu},
+        {"esc on help", kScreenHelp, false, 27, kScreenMainMenu},
+        {"esc on options", kScreenOptions, true, 27, kScreenMainMenu},
+        {"esc on game over", kScreenGameOver, false, 27, kScreenMainMenu},
+        {"esc on level choice", kScreenLevelChoice, false, 27, kScreenMainMenu},
+        {"esc on main menu idle does nothing", kScreenMainMenu, false, 27, kScreenMainMenu},
+        {"esc on main menu resumes", kScreenMainMenu, true, 27, kScreenPlay},
+        {"f1 in play", kScreenPlay, true, 112, kScreenHelp},
+        {"f1 on main menu", kScreenMainMenu, false, 112, kScreenHelp},
+        {"f1 on help resumes", kScreenHelp, true, 112, kScreenPlay},
+        {"f1 on help idle", kScreenHelp, false, 112, kScreenMainMenu},
+        {"f1 on game over", kScreenGameOver, false, 112, kScreenHelp},
+        {"f1 on options", kScreenOptions, false, 112, kScreenHelp},
+        {"f1 on level choice", kScreenLevelChoice, true, 112, kScreenHelp},
+    };
+    for (const Case& c : cases) {
+        gameState.screenState = c.screen;
+        spine.gameInProgress = c.inProgress;
+        Key(c.key);
+        EXPECT_EQ(gameState.screenState, c.expected) << c.name;
+    }
+}
+
+TEST_F(Spine, F1TwiceFromGameOverEndsOnTheMainMenu) {
+    gameState.screenState = kScreenGameOver;
+    Key(112);
+    Key(112);
+    EXPECT_EQ(gameState.screenState, kScreenMainMenu);
+}
+
+TEST_F(Spine, ToggleKeysWorkOnEveryScreenAndOnRepeat) {
+    for (std::uint8_t screen = 0; screen <= 5; ++screen) {
+        gameState = GameState{};
+        gameState.ready = 1;
+        gameState.screenState = screen;
+        Key(81);
+        EXPECT_EQ(gameState.soundsOn, 0) << int(screen);
+        Key(87);
+        Key(87);
+        Key(87);  // auto-repeat toggles on every repeat
+        EXPECT_EQ(gameState.musicOn, 0) << int(screen);
+        Key(192);
+        EXPECT_EQ(gameState.tintAlways, 1) << int(screen);
+        EXPECT_EQ(gameState.screenState, screen);
+    }
+    Key(65);  // a key the game has no use for
+    EXPECT_EQ(gameState.tintAlways, 1);
+}
+
+TEST_F(Spine, ButtonMessagesSetAndClearFlags) {
+    WindowProcedure({MessageType::LButtonDown, 0});
+    WindowProcedure({MessageType::RButtonDown, 0});
+    EXPECT_EQ(spine.leftHeld, 1);
+    EXPECT_EQ(spine.rightHeld, 1);
+    WindowProcedure({MessageType::LButtonUp, 0});
+    WindowProcedure({MessageType::RButtonUp, 0});
+    EXPECT_EQ(spine.leftHeld, 0);
+    EXPECT_EQ(spine.rightHeld, 0);
+}
+
+TEST_F(Spine, TicksBeforeReadyDoNothing) {
+    gameState.ready = 0;
+    gameState.screenState = kScreenPlay;
+    for (int i = 0; i < 10; ++i)
+        Tick();
+    EXPECT_EQ(gameState.timeLeft, 1000);
+    EXPECT_EQ(gameState.ticksPlayed, 0);
+    EXPECT_EQ(spine.tick, 0);
+}
+
+TEST_F(Spine, StartNewGameSetsTheGameUp) {
+    gameState.timeBonus = 246;
+    balls.BallPool[3].alive = 1;
+    balls.BallPool[3].burst = 7;
+    StartNewGame(2, 3);
+    EXPECT_EQ(gameState.screenState, kScreenPlay);
+    EXPECT_EQ(spine.gameInProgress, 1);
+    EXPECT_EQ(gameState.weapon, 2);
+    EXPECT_EQ(gameState.gameType, 3);
+    EXPECT_EQ(gameState.timeLeft, 1000);
+    EXPECT_EQ(gameState.score, 0);
+    EXPECT_FLOAT_EQ(gameState.damping, 0.98f);
+    EXPECT_EQ(gameState.timeBonus, 246);    // not reset by a new game
+    EXPECT_EQ(balls.BallPool[3].burst, 1);  // restarted even while bursting
+    EXPECT_EQ(screens.timeText.visible, 1);
+    EXPECT_EQ(screens.scoreText.visible, 1);
+}
+
+TEST_F(Spine, AGameWithoutMatchesLasts1001Ticks) {
+    StartNewGame(1, 1);
+    // No balls can match while the pool stays empty.
+    gameState.maxBalls = 0;
+    int ticks = 0;
+    while (gameState.screenState == kScreenPlay && ticks < 5000) {
+        Tick();
+        ++ticks;
+    }
+    EXPECT_EQ(ticks, 1001);
+    EXPECT_EQ(gameState.ticksPlayed, 1001);
+    EXPECT_EQ(gameState.timeLeft, 0);
+    EXPECT_EQ(gameState.screenState, kScreenGameOver);
+    EXPECT_EQ(spine.gameInProgress, 0);
+    EXPECT_EQ(gameState.gameType, 0);
+    EXPECT_FLOAT_EQ(gameState.damping, 1.0f);
+    EXPECT_EQ(screens.timeText.visible, 0);
+}
+
+TEST_F(Spine, APausedGameIsFrozen) {
+    StartNewGame(1, 1);
+    Tick();
+    Key(27);
+    const int timeLeft = gameState.timeLeft;
+    for (int i = 0; i < 50; ++i)
+        Tick();
+    EXPECT_EQ(gameState.timeLeft, timeLeft);
+    Key(27);
+    EXPECT_EQ(gameState.screenState, kScreenPlay);
+}
+
+TEST_F(Spine, ShutdownRunsOnceAndStopsTheTicks) {
+    Shutdown();
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_TRUE(spine.shutDown);
+    gameState.screenState = kScreenPlay;
+    Tick();
+    EXPECT_EQ(gameState.ticksPlayed, 0);
+    Shutdown();  // a second call changes nothing
+    Key(27);
+    EXPECT_EQ(gameState.screenState, kScreenPlay);
+}
+
+}  // namespace
