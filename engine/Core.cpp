@@ -26,7 +26,11 @@ long long NsBetween(Clock::time_point from, Clock::time_point to) {
 
 class Core final : public IEngineCore {
   public:
-    explicit Core(bool headless) : headless_(headless), epoch_(Clock::now()) {}
+    explicit Core(bool headless) : headless_(headless), epoch_(Clock::now()) {
+        // A fresh context gets the fixed state and the 2D view at once, so that loading and
+        // drawing before the loop starts see the same GL state as the loop.
+        host_.SetContextHook([this] { renderer_.SetUpGl(); });
+    }
     ~Core();
     bool Start(const char* logFile);
     void EndLogAtExit() { log_.Close("eXgine ended with the process"); }
@@ -204,12 +208,11 @@ bool Core::StartManual(int updatesPerSecond) {
 
 void Core::StepUpdate() {
     if (!manual_) return;
+    // Only scripted input reaches the game, but an interrupt still ends a long replay.
+    if (host_.DiscardEvents()) host_.Deliver(ExWmQueryEndSession, 0, 0);
     manualMs_ += manualStepMs_;
     Update();
-    if (host_.Drawable()) {
-        host_.DiscardEvents();
-        RenderFrame(manualMs_);
-    }
+    if (host_.Drawable()) RenderFrame(manualMs_);
 }
 
 void Core::EndManual() {

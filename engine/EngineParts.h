@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -74,8 +75,11 @@ class WindowHost final : public IWindowHost {
     void Swap();
     // Whether swapping waits for the display's refresh.
     bool Vsync() const { return vsync_; }
-    // Drops the SDL events that piled up (manual driving takes only scripted input).
-    void DiscardEvents();
+    // Drops the SDL events that piled up (manual driving takes only scripted input); true
+    // when among them the system asked the program to end (Ctrl-C, SIGTERM).
+    bool DiscardEvents();
+    // Called each time a GL context has been made current on a newly attached window.
+    void SetContextHook(std::function<void()> hook) { contextHook_ = std::move(hook); }
 
   private:
     bool MakeContext();
@@ -90,6 +94,7 @@ class WindowHost final : public IWindowHost {
     bool vsync_ = false;
     int headlessWidth_ = 0;
     int headlessHeight_ = 0;
+    std::function<void()> contextHook_;
 };
 
 // One texture: the decoded picture is kept until it is uploaded (no GL context yet).

@@ -15,6 +15,8 @@ namespace {
 // Font sizes are points on a 96 dpi screen.
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
 constexpr int kLargestFontPixels = 512;
+// Bold strokes thicken by one pixel per this many pixels of size (at least one).
+constexpr int kPixelsPerBoldPixel = 20;
 // Bytes below this are control characters and draw nothing; so do the C1 controls.
 constexpr int kFirstPrintable = 32;
 constexpr int kFirstC1 = 0x7F;
@@ -27,21 +29,22 @@ int NextPowerOfTwo(int n) {
     return p;
 }
 
-// Synthetic bold: each stroke is drawn once more one pixel to the right.
-void Embolden(media::GlyphBitmap& g) {
+// Synthetic bold: each stroke is drawn again `strength` pixels further right.
+void Embolden(media::GlyphBitmap& g, int strength) {
     if (g.width <= 0 || g.height <= 0) return;
-    const int w = g.width + 1;
+    const int w = g.width + strength;
     std::vector<std::uint8_t> out(static_cast<size_t>(w) * g.height, 0);
     for (int y = 0; y < g.height; ++y) {
         for (int x = 0; x < w; ++x) {
-            const int here = x < g.width ? g.coverage[y * g.width + x] : 0;
-            const int left = x > 0 ? g.coverage[y * g.width + x - 1] : 0;
-            out[y * w + x] = static_cast<std::uint8_t>(std::max(here, left));
+            int v = 0;
+            for (int from = std::max(0, x - strength); from <= std::min(x, g.width - 1); ++from)
+                v = std::max<int>(v, g.coverage[static_cast<size_t>(y) * g.width + from]);
+            out[static_cast<size_t>(y) * w + x] = static_cast<std::uint8_t>(v);
         }
     }
     g.width = w;
     g.coverage = std::move(out);
-    g.advance += 1;
+    g.advance += strength;
 }
 
 bool Printable(int byte) {
@@ -153,7 +156,7 @@ int Renderer::MakeFont(const char* face, int size, int bold, int /*textureSize*/
     for (int byte = 0; byte < 256; ++byte) {
         if (!Printable(byte)) continue;
         font->glyphs[byte].bitmap = rasterizer.Render(static_cast<char32_t>(byte));
-        if (bold) Embolden(font->glyphs[byte].bitmap);
+        if (bold) Embolden(font->glyphs[byte].bitmap, std::max(1, pixels / kPixelsPerBoldPixel));
     }
     fonts_.push_back(std::move(font));
     log_.Line("font made: \"" + family + "\" " + std::to_string(size) + " pt as " + found.family +
@@ -194,10 +197,11 @@ void Renderer::DrawGlyph(Glyph& glyph, float x, float y) {
                         &padded[static_cast<size_t>(row) * tw]);
         glGenTextures(1, &glyph.name);
         glBindTexture(GL_TEXTURE_2D, glyph.name);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, tw, th, 0, GL_ALPHA, GL_UNSIGNED_BYTE,
                      padded.data());
     } else {

@@ -82,7 +82,7 @@ bool TextureStore::Upload(Texture& t) {
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
     glGenTextures(1, &t.name);
     glBindTexture(GL_TEXTURE_2D, t.name);
-    const GLint wrap = t.clamp ? GL_CLAMP : GL_REPEAT;
+    const GLint wrap = t.clamp ? GL_CLAMP_TO_EDGE : GL_REPEAT;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

@@ -115,7 +115,9 @@ bool WindowHost::AttachWindow(SDL_Window* window) {
     }
     window_ = window;
     destroyed_ = false;
-    return MakeContext();
+    if (!MakeContext()) return false;
+    if (contextHook_) contextHook_();
+    return true;
 }
 
 bool WindowHost::MakeContext() {
@@ -200,9 +202,11 @@ void WindowHost::Swap() {
     if (Drawable()) SDL_GL_SwapWindow(window_);
 }
 
-void WindowHost::DiscardEvents() {
+bool WindowHost::DiscardEvents() {
     SDL_PumpEvents();
+    const bool quit = SDL_HasEvent(SDL_QUIT);
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    return quit;
 }
 
 void WindowHost::PumpEvents() {
