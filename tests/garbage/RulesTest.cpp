@@ -479,6 +479,16 @@ TEST(Bins, BinsTurnBackAtTheWallsAndNeverLeaveTheWindow) {
     }
 }
 
+TEST(Bins, BinOneStartingPastTheRightWallAtTheLargestScaleIsPutBack) {
+    // At size 40 bin 1 starts at width - 100 with a box 128 pixels to each side.
+    NewGame(40, 2000, 2400);
+    Quiet();
+    GameState.Bins[1].Active = true;
+    MoveBins(2000, 2400);
+    EXPECT_FLOAT_EQ(GameState.Bins[1].X, 2000 - 128);
+    EXPECT_EQ(GameState.Bins[1].VelX, 0);
+}
+
 TEST(Bins, BounceHappensOnceTheBoxEntersTheWallZone) {
     NewGame();
     Quiet();
@@ -585,27 +595,6 @@ TEST(Sun, TheRaysSwingBackwardFirstAndTurnEveryFiveSeconds) {
     EXPECT_TRUE(GameState.SunForward);
     EXPECT_NEAR(GameState.SunPhase, -0.01, 1e-6);
     EXPECT_EQ(GameState.SunTurnTime, 5001);
-}
-
-TEST(Random, DrawsStayInRangeAndRepeatForASeed) {
-    SeedRandom(7);
-    std::array<int, 3> counts{};
-    std::vector<int32_t> first;
-    for (int n = 0; n < 3000; ++n) {
-        const int32_t r = Random(3);
-        ASSERT_GE(r, 0);
-        ASSERT_LT(r, 3);
-        ++counts[r];
-        if (n < 20) first.push_back(r);
-    }
-    for (int c : counts)
-        EXPECT_NEAR(c, 1000, 120);
-    SeedRandom(7);
-    for (int32_t r : first)
-        EXPECT_EQ(Random(3), r);
-    EXPECT_EQ(Random(0), 0);
-    EXPECT_EQ(Random(-5), 0);
-    EXPECT_EQ(Random(1), 0);
 }
 
 }  // namespace
