@@ -137,11 +137,29 @@ void Separate(int i) {
     a.correction = {static_cast<float>(cx), static_cast<float>(cy)};
 }
 
+// A disc that its correction leaves past a wall is put back against it. The separation replaces a
+// ball's correction with the push of each later ball it overlaps, which drops the ball's own wall
+// correction; in a crowd at a wall the balls behind would otherwise hold it outside the field.
+void KeepInside(Ball& ball) {
+    const double r = ball.radius;
+    double x = ball.position.x, y = ball.position.y;
+    if (x - r < spine.fieldLeft)
+        x = spine.fieldLeft + r;
+    else if (x + r > spine.fieldRight)
+        x = spine.fieldRight - r;
+    if (y - r < spine.fieldBottom)
+        y = spine.fieldBottom + r;
+    else if (y + r > spine.fieldTop)
+        y = spine.fieldTop - r;
+    ball.position = {static_cast<float>(x), static_cast<float>(y)};
+}
+
 void ApplyPositionCorrections() {
     for (Ball& ball : balls.BallPool) {
         if (!ball.alive) continue;
         VecAdd(ball.position, ball.correction, ball.position);
         ball.correction = {0, 0};
+        KeepInside(ball);
     }
 }
 
