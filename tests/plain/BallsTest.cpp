@@ -185,6 +185,24 @@ TEST_F(BallsTest, ABallExactlyTouchingAWallDoesNotBounce) {
     EXPECT_FLOAT_EQ(balls.BallPool[3].position.y, 18.0f);
 }
 
+TEST_F(BallsTest, ABallAboveCannotHoldALowerSlotOutsideTheFloor) {
+    gameState.damping = 1.0f;
+    // Ball 1 replaces ball 0's correction (floor push included) with 0.25 downwards; ball 0 is
+    // still put back against the floor.
+    Put(0, 9, 0.8f);
+    Put(1, 9, 2.3f);
+    StepBalls();
+    EXPECT_NEAR(balls.BallPool[0].position.y, 1.0, 1e-6);
+    EXPECT_NEAR(balls.BallPool[1].position.y, 2.55, 1e-5);
+    // The same crowd against the right wall, the pushing ball in the higher slot.
+    balls = BallState{};
+    Put(0, 25.2f, 9);
+    Put(1, 23.7f, 9);
+    StepBalls();
+    EXPECT_NEAR(balls.BallPool[0].position.x, 25.0, 1e-6);
+    EXPECT_NEAR(balls.BallPool[1].position.x, 23.45, 1e-5);
+}
+
 // ---- Contacts ----
 
 TEST_F(BallsTest, TouchingBallsExchangeTheirVelocityAlongTheLineOfCentres) {
