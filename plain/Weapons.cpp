@@ -1,13 +1,132 @@
-// Weapons: pointer mapping and the six weapon effects.
+// Weapons: the pointer in field units, the three weapons on the two mouse buttons, and the six
+// force effects they (and a vanishing ball) apply to the balls' velocities.
 #include "Weapons.h"
 
+#include "Balls.h"
+#include "Content.h"
+#include "Particles.h"
 #include "WindUse.h"
 #include "Zodav.h"
+#include "bassUse.h"
+
+namespace {
+
+// The vacuum cleaner's beam runs from the field point drawn at the screen centre.
+TVec2 BeamAnchor() {
+    return {-spine.viewOffsetX, -spine.viewOffsetY};
+}
+
+void Push(Ball& ball, float angle, double length) {
+    TVec2 change;
+    VecFromAngle(change, angle, static_cast<float>(length));
+    VecAdd(ball.velocity, change, ball.velocity);
+}
+
+// Effects 0 to 3 act within the reach around P, linearly in the distance.
+void RadialEffect(std::uint8_t effect, const TVec2& p, double reach) {
+    for (Ball& ball : balls.BallPool) {
+        if (!ball.alive) continue;
+        const double d = Distance(p, ball.position);
+        if (!(d < reach)) continue;
+        const float away = DirectionAngle(p, ball.position);
+        switch (effect) {
+            case 0:  // blast: pushes away
+                Push(ball, away, (reach - d) / 7.0);
+                break;
+            case 1:  // implosion: a negative length pulls towards P
+                Push(ball, away, (d - reach) / 8.0);
+                break;
+            case 2:  // whirl: inwards and clockwise
+                Push(ball, NormalizeAngle(static_cast<float>(away + 45.0)), (d - reach) / 40.0);
+                break;
+            default:  // counter-whirl: inwards and anticlockwise
+                Push(ball, NormalizeAngle(static_cast<float>(away - 45.0)), (d - reach) / 40.0);
+                break;
+        }
+    }
+}
+
+// Within 25 degrees either side of `aim`.
+bool WithinFan(float aim, float direction) {
+    return NormalizeAngle(static_cast<float>(aim + 25.0 - direction)) <= 50.0f;
+}
+
+// Effects 4 and 5: the band of half-width R around the line through S and P, on the pointer's
+// side of S; out drives the balls away from S past the pointer, in drives them towards S.
+void BeamEffect(bool out, const TVec2& p, double reach) {
+    const TVec2 s = BeamAnchor();
+    const float theta = out ? DirectionAngle(s, p) : DirectionAngle(p, s);
+    for (Ball& ball : balls.BallPool) {
+        if (!ball.alive) continue;
+        const double e = PointLineDistance(s, p, ball.position);
+        if (!(e < reach)) continue;
+        const float seen =
+            out ? DirectionAngle(s, ball.position) : DirectionAngle(ball.position, s);
+        if (!WithinFan(theta, seen)) continue;
+        Push(ball, theta, (reach - e + 2.0) / 80.0);
+    }
+}
+
+// One weapon action at the pointer.
+void Fire(std::uint8_t effect, float reach) {
+    ApplyWeapon(effect, spine.pointerX, spine.pointerY, reach);
+}
+
+void LeftButton() {
+    TSound& slot = content.Sounds[2];
+    if (!spine.leftHeld || gameState.screenState != kScreenPlay) {
+        SoundPause(slot);
+        return;
+    }
+    if (gameState.weapon == 0) {
+        Fire(0, 4);  // one blast per click
+        spine.leftHeld = 0;
+    } else if (gameState.weapon == 1) {
+        Fire(2, 4);
+    } else if (gameState.weapon == 2) {
+        Fire(4, 2);
+    }
+    if (gameState.soundsOn) SoundPlay(slot);
+}
+
+void RightButton() {
+    TSound& slot = content.Sounds[3];
+    if (!spine.rightHeld || gameState.screenState != kScreenPlay) {
+        SoundPause(slot);
+        return;
+    }
+    if (gameState.weapon == 0) {
+        spine.rightHeld = 0;  // one implosion per click
+        Fire(1, 5);
+    } else if (gameState.weapon == 1) {
+        Fire(3, 4);
+    } else if (gameState.weapon == 2) {
+        Fire(5, 2);
+    }
+    if (gameState.soundsOn) SoundPlay(slot);
+}
+
+}  // namespace
 
 void UpdatePointerAndWeapons() {
     int x = 0, y = 0;
     GetCursorPos(x, y);
     MapPointer(x, y);
+    LeftButton();
+    RightButton();
 }
 
-void ApplyWeapon(std::uint8_t, float, float, float) {}
+void ApplyWeapon(std::uint8_t effect, float x, float y, float reach) {
+    const TVec2 p{x, y};
+    if (effect <= 3) {
+        RadialEffect(effect, p, reach);
+    } else if (effect <= 5) {
+        const TVec2 s = BeamAnchor();
+        // With the pointer on S there is no line through the two: no beam, no sparks.
+        if (p.x == s.x && p.y == s.y) return;
+        BeamEffect(effect == 4, p, reach);
+    } else {
+        return;
+    }
+    EmitEffectSparks(effect, x, y);
+}

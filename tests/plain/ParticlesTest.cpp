@@ -1,0 +1,279 @@
+// Sparks: the pool, the step with its fade, and every recipe's count, start, flight and life at
+// each particle level.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "Balls.h"
+#include "Particles.h"
+#include "Random.h"
+#include "Weapons.h"
+#include "Zodav.h"
+
+namespace {
+
+class ParticlesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetAllState();
+        spine.screenWidth = 1024;
+        spine.screenHeight = 768;
+        spine.viewOffsetX = -13.0f;
+        spine.viewOffsetY = -9.6f;
+        spine.viewScale = 0.3f;
+        ComputeField();
+        Randomize(11);
+    }
+
+    static std::vector<Particle> Live() {
+        std::vector<Particle> live;
+        for (const Particle& p : particles.ParticlePool)
+            if (p.alive) live.push_back(p);
+        return live;
+    }
+
+    // Emits one source's sparks at P = (10, 10).
+    static void Emit(int source) {
+        if (source < 0)
+            EmitBallSparks(10, 10);
+        else
+            EmitEffectSparks(static_cast<std::uint8_t>(source), 10, 10);
+    }
+};
+
+// ---- The pool and the step ----
+
+TEST_F(ParticlesTest, ASparkOfLifeTwoLivesTwoSteps) {
+    AddParticle(2, 1, 1, 0.5f, -0.25f);
+    StepParticles();
+    const Particle& p = particles.ParticlePool[0];
+    EXPECT_EQ(p.alive, 1);
+    EXPECT_EQ(p.fade, 1);
+    EXPECT_EQ(p.life, 1);
+    EXPECT_FLOAT_EQ(p.position.x, 1.5f);
+    EXPECT_FLOAT_EQ(p.position.y, 0.75f);
+    StepParticles();
+    EXPECT_EQ(p.alive, 0);
+    EXPECT_EQ(LiveParticleCount(), 0);
+}
+
+TEST_F(ParticlesTest, ASparkBrightensToSevenThenFadesOverItsLastSix) {
+    AddParticle(12, 0, 0, 0, 0);
+    // From life 6 down the fade copies the life: 1..6 up, then 5..1 as the life runs out.
+    const int fades[] = {1, 2, 3, 4, 5, 6, 5, 4, 3, 2, 1};
+    for (int step = 0; step < 11; ++step) {
+        StepParticles();
+        ASSERT_EQ(particles.ParticlePool[0].fade, fades[step]) << step;
+    }
+    StepParticles();
+    EXPECT_EQ(particles.ParticlePool[0].alive, 0);
+    particles = ParticleState{};
+    AddParticle(30, 0, 0, 0, 0);
+    for (int step = 0; step < 10; ++step)
+        StepParticles();
+    EXPECT_EQ(particles.ParticlePool[0].fade, 7) << "brightness stops at 7";
+}
+
+TEST_F(ParticlesTest, FirstFreeSlotAndAFullPoolDropsSparks) {
+    for (int i = 0; i < kParticleSlots; ++i)
+        AddParticle(i == 700 ? 1 : 50, static_cast<float>(i), 0, 0, 0);
+    EXPECT_EQ(LiveParticleCount(), kParticleSlots);
+    AddParticle(9, -1, -1, 0, 0);
+    EXPECT_EQ(LiveParticleCount(), kParticleSlots) << "a full pool drops the spark";
+    StepParticles();  // slot 700 runs out
+    EXPECT_EQ(particles.ParticlePool[700].alive, 0);
+    AddParticle(9, -1, -1, 0, 0);
+    EXPECT_EQ(particles.ParticlePool[700].alive, 1);
+    EXPECT_FLOAT_EQ(particles.ParticlePool[700].position.x, -1);
+    EXPECT_EQ(particles.ParticlePool[700].fade, 0);
+    AddParticle(9, -2, -2, 0, 0);
+    EXPECT_EQ(LiveParticleCount(), kParticleSlots);
+    // Lower slots emptied later are taken first again.
+    particles = ParticleState{};
+    for (int i = 0; i < 5; ++i)
+        AddParticle(i == 1 || i == 3 ? 1 : 9, 0, 0, 0, 0);
+    StepParticles();
+    AddParticle(9, 5, 5, 0, 0);
+    EXPECT_FLOAT_EQ(particles.ParticlePool[1].position.x, 5);
+    EXPECT_EQ(particles.ParticlePool[3].alive, 0);
+}
+
+TEST_F(ParticlesTest, SparksPassThroughWallsAndBalls) {
+    gameState.particleLevel = 0;
+    AddBall(0, 5, 5, 0, 0, 1);
+    AddParticle(20, 5.5f, 5, 0, 0);
+    AddParticle(20, 25.9f, 5, 0.5f, 0);
+    gameState.damping = 1.0f;
+    for (int i = 0; i < 4; ++i)
+        StepBalls();
+    EXPECT_FLOAT_EQ(particles.ParticlePool[0].position.x, 5.5f);
+    EXPECT_NEAR(particles.ParticlePool[1].position.x, 27.9, 1e-5);
+    EXPECT_FLOAT_EQ(balls.BallPool[0].velocity.x, 0);
+}
+
+// ---- Counts ----
+
+struct CountCase {
+    const char* name;
+    int source;  // -1 new ball, else the effect
+    std::uint32_t spread, base;
+};
+
+const CountCase kCounts[] = {
+    {"new ball", -1, 0, 10},    {"blast", 0, 25, 20},  {"implosion", 1, 20, 20}, {"whirl", 2, 3, 2},
+    {"counter-whirl", 3, 3, 1}, {"beam out", 4, 5, 2}, {"beam in", 5, 5, 2},
+};
+
+TEST_F(ParticlesTest, EachRecipeCountsRandomSpreadPlusBaseTimesLevel) {
+    for (const CountCase& c : kCounts) {
+        for (std::uint32_t level = 0; level <= 3; ++level) {
+            for (std::uint64_t seed : {1u, 2u, 3u, 40u}) {
+                particles = ParticleState{};
+                gameState.particleLevel = static_cast<std::uint8_t>(level);
+                Randomize(seed);
+                const int expected = static_cast<int>(Random(c.spread * level) + c.base * level);
+                Randomize(seed);
+                Emit(c.source);
+                EXPECT_EQ(LiveParticleCount(), expected) << c.name << " level " << level;
+            }
+        }
+    }
+}
+
+TEST_F(ParticlesTest, ABlastAtManyEmitsSixtyTo134) {
+    gameState.particleLevel = 3;
+    int least = 1000, most = 0;
+    for (std::uint64_t seed = 1; seed <= 400; ++seed) {
+        particles = ParticleState{};
+        Randomize(seed);
+        ApplyWeapon(0, 10, 10, 4);
+        least = std::min(least, LiveParticleCount());
+        most = std::max(most, LiveParticleCount());
+    }
+    EXPECT_GE(least, 60);
+    EXPECT_LE(most, 134);
+    EXPECT_LT(least, 70) << "the spread reaches down";
+    EXPECT_GT(most, 124) << "and up";
+}
+
+TEST_F(ParticlesTest, NoSparksAtLevelNone) {
+    gameState.particleLevel = 0;
+    AddBall(1, 5, 5, 0, 0, 1);
+    for (std::uint8_t effect = 0; effect < 6; ++effect)
+        ApplyWeapon(effect, 20, 12, 4);
+    EXPECT_EQ(LiveParticleCount(), 0);
+}
+
+TEST_F(ParticlesTest, TheCountIsKeptInAByte) {
+    gameState.particleLevel = 26;  // 10 x 26 = 260 wraps to 4
+    EmitBallSparks(1, 1);
+    EXPECT_EQ(LiveParticleCount(), 4);
+}
+
+// ---- What each spark gets ----
+
+TEST_F(ParticlesTest, NewBallSparksDrawSignSizeSignSizeLife) {
+    gameState.particleLevel = 1;
+    Randomize(77);
+    struct Expected {
+        double vx, vy;
+        int life;
+    };
+    std::vector<Expected> expected;
+    for (int i = 0; i < 10; ++i) {
+        const double sx = 1.0 - 2.0 * Random(2);
+        const double vx = sx * Random(40) / 100.0;
+        const double sy = 1.0 - 2.0 * Random(2);
+        const double vy = sy * Random(40) / 100.0;
+        expected.push_back({vx, vy, static_cast<int>(10 + Random(15))});
+    }
+    Randomize(77);
+    AddBall(2, 4, 6, 0, 0, 1);
+    ASSERT_EQ(LiveParticleCount(), 10);
+    for (int i = 0; i < 10; ++i) {
+        const Particle& p = particles.ParticlePool[i];
+        EXPECT_FLOAT_EQ(p.position.x, 4);
+        EXPECT_FLOAT_EQ(p.position.y, 6);
+        EXPECT_FLOAT_EQ(p.velocity.x, static_cast<float>(expected[i].vx)) << i;
+        EXPECT_FLOAT_EQ(p.velocity.y, static_cast<float>(expected[i].vy)) << i;
+        EXPECT_EQ(p.life, expected[i].life) << i;
+        EXPECT_EQ(p.fade, 0);
+    }
+}
+
+TEST_F(ParticlesTest, BlastSparksFlyFromThePoint) {
+    gameState.particleLevel = 3;
+    EmitEffectSparks(0, 10, 10);
+    for (const Particle& p : Live()) {
+        EXPECT_FLOAT_EQ(p.position.x, 10);
+        EXPECT_LE(std::fabs(p.velocity.x), 0.39f + 1e-6f);
+        EXPECT_NEAR(p.velocity.y * 100, std::round(p.velocity.y * 100), 1e-4);
+        EXPECT_GE(p.life, 10);
+        EXPECT_LE(p.life, 24);
+    }
+}
+
+TEST_F(ParticlesTest, ImplosionSparksRushTowardsThePoint) {
+    gameState.particleLevel = 3;
+    EmitEffectSparks(1, 10, 10);
+    ASSERT_GE(Live().size(), 60u);
+    for (const Particle& p : Live()) {
+        EXPECT_LE(std::fabs(p.position.x - 10), 4.9 + 1e-5);
+        EXPECT_LE(std::fabs(p.position.y - 10), 4.9 + 1e-5);
+        EXPECT_NEAR(std::hypot(p.velocity.x, p.velocity.y), 0.4, 1e-5);
+        // The flight points at P: the velocity is parallel to P - start.
+        const double cross =
+            p.velocity.x * (10 - p.position.y) - p.velocity.y * (10 - p.position.x);
+        const double dot = p.velocity.x * (10 - p.position.x) + p.velocity.y * (10 - p.position.y);
+        EXPECT_NEAR(cross, 0, 1e-4);
+        EXPECT_GE(dot, -1e-6);
+        EXPECT_GE(p.life, 2);
+        EXPECT_LE(p.life, 8);
+    }
+}
+
+TEST_F(ParticlesTest, WhirlSparksCircleThePointAtFiftyFiveDegrees) {
+    gameState.particleLevel = 3;
+    for (std::uint8_t effect : {2, 3}) {
+        particles = ParticleState{};
+        for (int i = 0; i < 20; ++i)
+            EmitEffectSparks(effect, 10, 10);
+        for (const Particle& p : Live()) {
+            const TVec2 P{10, 10};
+            const double r = Distance(P, p.position);
+            EXPECT_GE(r, 1.4 - 1e-5);
+            EXPECT_LE(r, 2.8 + 1e-5);
+            const float toP = DirectionAngle(p.position, P);
+            const float flight = DirectionAngle({0, 0}, p.velocity);
+            const float turn = NormalizeAngle(flight - toP);
+            EXPECT_NEAR(turn, effect == 2 ? 55 : 305, 1e-2) << int(effect);
+            EXPECT_GE(p.life, 5);
+            EXPECT_LE(p.life, 14);
+        }
+    }
+}
+
+TEST_F(ParticlesTest, BeamSparksStreamAlongTheBeamFromTheCentre) {
+    gameState.particleLevel = 3;
+    const TVec2 s{13, 9.6f};
+    // The pointer straight above S: theta = 90, theta' = 270.
+    for (std::uint8_t effect : {4, 5}) {
+        particles = ParticleState{};
+        for (int i = 0; i < 20; ++i)
+            EmitEffectSparks(effect, 13, 15);
+        ASSERT_GT(Live().size(), 100u);
+        for (const Particle& p : Live()) {
+            EXPECT_NEAR(p.velocity.x, 0, 1e-5);
+            EXPECT_NEAR(p.velocity.y, effect == 4 ? 0.4 : -0.4, 1e-5);
+            EXPECT_LE(Distance(s, p.position), 99 * 26 / 200.0 + 1e-4);
+            if (Distance(s, p.position) > 1e-3) {
+                // Both fans open from S towards the pointer's side, 12 degrees either way.
+                const float seen = DirectionAngle(s, p.position);
+                EXPECT_LE(std::fabs(seen - 90), 12 + 1e-3) << int(effect);
+            }
+        }
+    }
+}
+
+}  // namespace
