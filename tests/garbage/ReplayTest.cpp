@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "TempFolder.h"
+#include "eXgine.h"
+#include "game_state.h"
+#include "garbage.h"
+#include "window.h"
 
 namespace {
 
@@ -66,6 +70,43 @@ TEST(ReadReplay, MissingFileIsNamed) {
     EXPECT_NE(error.find("none.txt"), std::string::npos);
     dir.Write("ok.txt", "garbage-replay 1\nupdate 2\n");
     EXPECT_TRUE(ReadReplay(dir / "ok.txt", &error));
+}
+
+}  // namespace
+
+namespace {
+
+// What live play records must read back as the same commands.
+TEST(Recording, WritesWhatTheReaderReads) {
+    TempFolder dir(true);
+    GameState = TGameState{};
+    QuitRequested = false;
+    GameSeed = 77;
+    ASSERT_TRUE(BindEngine(ExHeadless));
+    ASSERT_TRUE(GameStartUp(true));
+    std::FILE* out = std::fopen("rec.txt", "w");
+    ASSERT_NE(out, nullptr);
+    StartRecording(out);
+    ASSERT_TRUE(Core->StartManual(kUpdatesPerSecond));
+    for (int i = 0; i < 3; ++i)
+        Core->StepUpdate();
+    Core->PostMessage(ExWmMouseMove, 0, ExMakeLParam(10, 20));
+    Core->PostMessage(ExWmLButtonDown, ExMkLButton, ExMakeLParam(11, 21));
+    Core->StepUpdate();
+    Core->PostMessage(ExWmLButtonUp, 0, ExMakeLParam(11, 21));
+    Core->PostMessage(ExWmKeyDown, ExVkEscape, 0);
+    Core->StepUpdate();
+    Core->EndManual();
+    FinishRecording();
+    std::fclose(out);
+    UnbindEngine();
+    const std::string text = dir.Read("rec.txt");
+    EXPECT_EQ(text.substr(text.find("seed")),
+              "seed 77\nupdate 3\nmouse 10 20\npress\nupdate 1\nrelease\nkey 27\nupdate 1\n");
+    std::string error;
+    auto commands = ParseReplay(text, "rec.txt", &error);
+    ASSERT_TRUE(commands) << error;
+    EXPECT_EQ(commands->size(), 8u);
 }
 
 }  // namespace
