@@ -115,7 +115,8 @@ class IWindowHost {
     virtual int Height() = 0;
     // Shows and raises the window (headless: nothing).
     virtual void ShowWindow() = 0;
-    // Delivers ExWmDestroy, then hides the window for good; nothing more is drawn into it.
+    // Hides the window for good (nothing more is drawn into it), then delivers ExWmDestroy
+    // (headless too). A second call does nothing.
     virtual void DestroyWindow() = 0;
     // Size of the desktop in pixels (headless, or no display: 1024 x 768).
     virtual int ScreenWidth() = 0;

@@ -314,4 +314,26 @@ TEST_F(RealWindow, KeysArriveAsVirtualKeyCodes) {
     EXPECT_EQ(g_keys, expected);
 }
 
+TEST(GameMadeWindow, AttachedOnlyWhenItCarriesOpenGl) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display (run under xvfb-run)";
+    BoundEngine engine(0);
+    ASSERT_TRUE(engine.ok());
+    IWindowHost* host = engine.core()->WindowHost();
+    SDL_Window* plain = SDL_CreateWindow("no gl", 0, 0, 40, 30, SDL_WINDOW_HIDDEN);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_FALSE(host->AttachWindow(plain)) << "a window without OpenGL was taken";
+    EXPECT_NE(engine.Log().find("GL context refused"), std::string::npos) << engine.Log();
+    SDL_Window* game = SDL_CreateWindow(
+        "Scrapfall | Velmora", 0, 0, 50, 60,
+        SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP);
+    ASSERT_NE(game, nullptr);
+    EXPECT_TRUE(host->AttachWindow(game)) << engine.Log();
+    EXPECT_EQ(host->Handle(), game);
+    EXPECT_EQ(host->Width(), 50);
+    EXPECT_EQ(host->Height(), 60);
+    EXPECT_NE(engine.Log().find("GL renderer: "), std::string::npos);
+    host->DestroyWindow();
+    EXPECT_EQ(host->Handle(), nullptr);
+}
+
 }  // namespace
