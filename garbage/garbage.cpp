@@ -185,21 +185,5 @@ void GameMessage(uint32_t msg, uint32_t, uint32_t lParam) {
 
 void GameUpdate() {
     if (QuitRequested) DestroyGameWindow();
-    const int32_t now = Core->TimeMs();
-    const int32_t width = WindowHost->Width(), height = WindowHost->Height();
-    StepFade();
-    CheckDefeat();
-    HoverTest();
-    TrackDrag();
-    PayOutBins(now);
-    MoveBins(width, height);
-    SwingSun(now);
-    const std::array<float, 2> speeds = RunLevelTable();
-    SpawnItems(now, width, speeds);
-    FallItems(height);
-    RemoveMisses(height);
-    CatchItems(now);
-    ScoreTime(now);
-    AnimateHops();
-    SetBinHeights(height);
+    RunUpdateSteps(Core->TimeMs(), WindowHost->Width(), WindowHost->Height());
 }
