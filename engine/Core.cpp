@@ -142,8 +142,9 @@ void Core::EndLoop() {
     // A destroyed window keeps its context current from the last frame.
     host_.MakeCurrent();
     Call(ExFree);
-    log_.Line("loop ended after " + std::to_string(updates_) + " updates and " +
-              std::to_string(frames_) + " frames");
+    log_.Line("loop ended after " + std::to_string(updates_) + " updates, " +
+              std::to_string(frames_) + " frames and " + std::to_string(host_.Delivered()) +
+              " messages");
     running_ = false;
     manual_ = false;
 }
@@ -171,12 +172,16 @@ void Core::Run(int updatesPerSecond) {
     Clock::time_point last = Clock::now();
     while (!quit_) {
         const Clock::time_point frameStart = Clock::now();
+        const long long messagesBefore = host_.Delivered();
         host_.PumpEvents();
         const int due = step.Advance(NsBetween(last, frameStart));
         last = frameStart;
         for (int i = 0; i < due && !quit_; ++i)
             Update();
-        const bool drew = host_.Drawable();
+        // The render only shows the game's state, which changes only in updates and message
+        // routines: a frame with neither would repeat the last one at full drawing cost.
+        const bool changed = due > 0 || host_.Delivered() != messagesBefore || frames_ == 0;
+        const bool drew = changed && host_.Drawable();
         if (drew) RenderFrame(TimeMs());
         Pace(frameStart, drew, step, last);
     }

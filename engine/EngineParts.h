@@ -66,6 +66,8 @@ class WindowHost final : public IWindowHost {
     // Delivers one message: window procedure, then the message callback. A close request
     // then destroys the window, as a default window procedure would.
     void Deliver(std::uint32_t msg, std::uint32_t wParam, std::uint32_t lParam);
+    // Messages delivered so far.
+    long long Delivered() const { return delivered_; }
     // Turns pending SDL events into messages.
     void PumpEvents();
     // True while a window with a GL context can be drawn into.
@@ -93,7 +95,8 @@ class WindowHost final : public IWindowHost {
     SDL_GLContext context_ = nullptr;
     bool destroyed_ = false;
     bool vsync_ = false;
-    std::uint32_t buttons_ = 0;  // mouse buttons held, as wParam bits
+    std::uint32_t buttons_ = 0;
+    long long delivered_ = 0;  // mouse buttons held, as wParam bits
     int headlessWidth_ = 0;
     int headlessHeight_ = 0;
     std::function<void()> contextHook_;

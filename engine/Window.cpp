@@ -189,6 +189,7 @@ void WindowHost::ShowCursor(bool show) {
 }
 
 void WindowHost::Deliver(std::uint32_t msg, std::uint32_t wParam, std::uint32_t lParam) {
+    ++delivered_;
     if (callbacks_.windowProc) callbacks_.windowProc(msg, wParam, lParam);
     if (callbacks_.message) callbacks_.message(msg, wParam, lParam);
     if (msg == ExWmClose) DestroyWindow();

@@ -218,7 +218,8 @@ class IEngineCore {
     virtual int TimeMs() = 0;
     // Live loop: init once, updates at `updatesPerSecond` by the engine clock (fixed step,
     // bounded catch-up), one render per frame (vsync or at most 120 frames per second, never
-    // spinning), messages in order; returns after Quit, once free has run.
+    // spinning), messages in order; returns after Quit, once free has run. A frame is drawn
+    // only when an update ran or a message came since the last one (nothing else changes it).
     virtual void Run(int updatesPerSecond) = 0;
     // Asks the loop to end after the current frame (live) or tells the driver to stop (manual).
     virtual void Quit() = 0;
