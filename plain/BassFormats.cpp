@@ -189,17 +189,7 @@ bool PrepareSoundFile(std::vector<std::uint8_t>& data, int mixRate, int mixChann
         bytes > kMaxDecodedBytes)
         return false;
     WavInfo wav;
-    if (ReadWav(data.data(), data.size(), wav)) {
-        ClampWavData(data);
-        return true;
-    }
-    // The mixer tells an MP3 by an ID3 tag or an MPEG 1 layer III sync word; an empty tag in
-    // front lets it take MPEG 2 and 2.5 files (mono 22050 Hz and the like) too.
-    if (std::memcmp(data.data(), "ID3", 3) != 0 && !(data[0] == 0xFF && (data[1] & 0xFE) == 0xFA)) {
-        // ID3v2.3 with 16 bytes of padding (decoders distrust a tag of length 0).
-        std::uint8_t tag[26] = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 16};
-        data.insert(data.begin(), tag, tag + sizeof tag);
-    }
+    if (ReadWav(data.data(), data.size(), wav)) ClampWavData(data);
     return true;
 }
 

@@ -12,8 +12,7 @@ bool EstimateDecodedBytes(const std::uint8_t* data, std::uint64_t size, int mixR
                           int mixChannels, std::uint64_t& bytes);
 
 // Refuses (false) a file that cannot be judged or would decode to more than kMaxDecodedBytes;
-// otherwise mends what the decoders would trip on (a WAV data size past the end of the file, an
-// MP3 the mixer would not recognise).
+// otherwise mends what the WAV decoder would trip on (a data size past the end of the file).
 bool PrepareSoundFile(std::vector<std::uint8_t>& data, int mixRate, int mixChannels);
 
 // The sample rate a WAV file or the first MP3 frame declares; 0 when there is none.

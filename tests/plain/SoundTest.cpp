@@ -287,7 +287,7 @@ TEST(SoundFiles, Mp3FilesDecode) {
     };
     const Case cases[] = {
         {"the demo music does not decode", GAMES_SOURCE_DIR "/demo/garbage/chiptune.mp3"},
-        {"an MPEG 2 file without a tag is not taken for an MP3", dir / "mpeg2.mp3"},
+        {"an MPEG 2 file without a tag is not decoded", dir / "mpeg2.mp3"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
