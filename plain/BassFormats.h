@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-// How many decoded bytes a sound file asks for at the given mixer spec (16-bit samples), judged
+// How many decoded bytes a sound file asks for at the mixer's rate and channels (16-bit), judged
 // from its headers only; false when the file is not a WAV or MP3 we can judge or declares a rate
 // outside kMinFileRate..kMaxFileRate.
 bool EstimateDecodedBytes(const std::uint8_t* data, std::uint64_t size, int mixRate,
