@@ -72,6 +72,15 @@ void Fire(std::uint8_t effect, float reach) {
     ApplyWeapon(effect, spine.pointerX, spine.pointerY, reach);
 }
 
+// A weapon in use sounds while effects are on. With effects off its slot is paused, so that Q
+// silences a weapon that is being held instead of leaving its loop running.
+void PlayOrSilence(TSound& slot) {
+    if (gameState.soundsOn)
+        SoundPlay(slot);
+    else
+        SoundPause(slot);
+}
+
 void LeftButton() {
     TSound& slot = content.Sounds[2];
     if (!spine.leftHeld || gameState.screenState != kScreenPlay) {
@@ -86,7 +95,7 @@ void LeftButton() {
     } else if (gameState.weapon == 2) {
         Fire(4, 2);
     }
-    if (gameState.soundsOn) SoundPlay(slot);
+    PlayOrSilence(slot);
 }
 
 void RightButton() {
@@ -103,7 +112,7 @@ void RightButton() {
     } else if (gameState.weapon == 2) {
         Fire(5, 2);
     }
-    if (gameState.soundsOn) SoundPlay(slot);
+    PlayOrSilence(slot);
 }
 
 }  // namespace

@@ -4,8 +4,11 @@
 
 #include "Bass.h"
 #include "BassFormats.h"
+#include "Content.h"
 #include "SoundTestKit.h"
+#include "Weapons.h"
 #include "WindUse.h"
+#include "Zodav.h"
 #include "bassUse.h"
 
 using namespace soundkit;
@@ -328,4 +331,28 @@ TEST(SoundDevice, SecondInitFailsAndFreeAllowsANewStart) {
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
     DiskAudio again(dir / "out2.raw");
     EXPECT_TRUE(again.open);
+}
+
+// Q while a weapon is held silences it on the next tick instead of leaving its loop running.
+TEST(SoundSlots, WeaponHeldFallsSilentWhenEffectsGoOff) {
+    TempDir dir;
+    WriteWav(dir / "hum.wav", 44100, 1, 44100, [](std::uint32_t i) { return Square(i, 8000); });
+    DiskAudio audio(dir / "out.raw");
+    ASSERT_TRUE(audio.open);
+    ResetAllState();
+    spine.screenWidth = 1024;
+    spine.screenHeight = 768;
+    spine.viewScale = 0.3f;
+    ComputeField();
+    SoundLoad(content.Sounds[2], dir / "hum.wav", true, 0.5f);
+    gameState.screenState = kScreenPlay;
+    gameState.weapon = 1;
+    spine.leftHeld = 1;
+    Wait(20);  // the mixer ignores a pause in the very first millisecond of its clock
+    UpdatePointerAndWeapons();
+    EXPECT_EQ(BASS_ChannelIsActive(content.Sounds[2].handle), BASS_ACTIVE_PLAYING);
+    gameState.soundsOn = 0;  // Q
+    UpdatePointerAndWeapons();
+    EXPECT_NE(BASS_ChannelIsActive(content.Sounds[2].handle), BASS_ACTIVE_PLAYING);
+    content = ContentState{};
 }
