@@ -1,0 +1,160 @@
+// JPEG pictures through libjpeg: every libjpeg error comes back here through longjmp, so a
+// broken photo never ends the game; a photo that ends early is refused as corrupt.
+//
+// Only trivially destructible locals live in the frame that calls setjmp (DecodeGuarded): the
+// C++ objects the decoder fills belong to the caller, so a longjmp skips no destructor.
+#include <algorithm>
+#include <array>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+// clang-format off
+#include <jpeglib.h>  // needs <cstdio> first
+#include <jerror.h>
+// clang-format on
+
+#include "PictureIo.h"
+#include "media/Picture.h"
+
+namespace media {
+namespace {
+
+// Progressive files may split a picture into any number of scans; each scan makes libjpeg run
+// over the whole picture again, so a few kilobytes could keep the game busy for minutes.
+// Real encoders use about ten.
+constexpr int kMaxScans = 500;
+constexpr int kRowsPerRead = 16;
+
+struct ErrorManager {
+    jpeg_error_mgr pub;  // first, so libjpeg's pointer to it is a pointer to us
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+struct JpegJob {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    jpeg_progress_mgr progress{};
+    std::FILE* file = nullptr;
+    RgbPicture* out = nullptr;
+    std::vector<JSAMPLE>* cmykRows = nullptr;  // scratch for four-channel photos
+};
+
+[[noreturn]] void Abort(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+// Warnings: a premature end of file means the rest of the picture is made up (libjpeg fills it
+// with grey), so the photo is refused. Other warnings, such as stray bytes before a marker,
+// are harmless and only counted. Nothing is printed.
+void OnMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;  // trace output
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF) Abort(cinfo);
+    cinfo->err->num_warnings++;
+}
+
+void OnProgress(j_common_ptr cinfo) {
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number > kMaxScans) {
+        auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+        std::snprintf(err->message, sizeof err->message, "more than %d scans", kMaxScans);
+        std::longjmp(err->jump, 1);
+    }
+}
+
+bool IsFourChannel(J_COLOR_SPACE space) {
+    return space == JCS_CMYK || space == JCS_YCCK;
+}
+
+// Adobe writes CMYK inverted (255 means no ink); others write it straight.
+void CmykToRgb(const JSAMPLE* cmyk, std::uint8_t* rgb, JDIMENSION width, bool inverted) {
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
+        const int k = inverted ? cmyk[3] : 255 - cmyk[3];
+        for (int c = 0; c < 3; ++c) {
+            const int ink = inverted ? cmyk[c] : 255 - cmyk[c];
+            rgb[c] = static_cast<std::uint8_t>((ink * k + 127) / 255);
+        }
+    }
+}
+
+// Reads the scanlines straight into the picture's rows, several rows per call.
+void ReadRows(JpegJob& job) {
+    jpeg_decompress_struct& cinfo = job.cinfo;
+    const std::size_t rowBytes = static_cast<std::size_t>(cinfo.output_width) * 3;
+    const bool fourChannel = cinfo.out_color_space == JCS_CMYK;
+    const std::size_t scratchRow = static_cast<std::size_t>(cinfo.output_width) * 4;
+    if (fourChannel) job.cmykRows->resize(scratchRow * kRowsPerRead);
+    std::array<JSAMPROW, kRowsPerRead> rows{};
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const JDIMENSION first = cinfo.output_scanline;
+        const JDIMENSION count = std::min<JDIMENSION>(kRowsPerRead, cinfo.output_height - first);
+        for (JDIMENSION i = 0; i < count; ++i) {
+            rows[i] = fourChannel ? job.cmykRows->data() + i * scratchRow
+                                  : job.out->rgb.data() + (first + i) * rowBytes;
+        }
+        const JDIMENSION got = jpeg_read_scanlines(&cinfo, rows.data(), count);
+        for (JDIMENSION i = 0; fourChannel && i < got; ++i) {
+            CmykToRgb(rows[i], job.out->rgb.data() + (first + i) * rowBytes, cinfo.output_width,
+                      cinfo.saw_Adobe_marker);
+        }
+        if (got == 0) ERREXIT(&cinfo, JERR_INPUT_EOF);  // cannot happen with a file source
+    }
+}
+
+// Runs libjpeg under the error trap. Returns false with job.err.message filled on any failure.
+bool DecodeGuarded(JpegJob& job) {
+    if (setjmp(job.err.jump)) return false;
+    jpeg_decompress_struct& cinfo = job.cinfo;
+    jpeg_create_decompress(&cinfo);
+    cinfo.progress = &job.progress;
+    jpeg_stdio_src(&cinfo, job.file);
+    jpeg_read_header(&cinfo, TRUE);
+    const long long pixels = static_cast<long long>(cinfo.image_width) * cinfo.image_height;
+    if (pixels == 0 || pixels > kMaxPicturePixels) {
+        std::snprintf(job.err.message, sizeof job.err.message, "declared size %u x %u refused",
+                      cinfo.image_width, cinfo.image_height);
+        return false;
+    }
+    cinfo.out_color_space = IsFourChannel(cinfo.jpeg_color_space) ? JCS_CMYK : JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    job.out->width = static_cast<int>(cinfo.output_width);
+    job.out->height = static_cast<int>(cinfo.output_height);
+    job.out->rgb.resize(static_cast<std::size_t>(cinfo.output_width) * cinfo.output_height * 3);
+    ReadRows(job);
+    jpeg_finish_decompress(&cinfo);
+    return true;
+}
+
+}  // namespace
+
+bool LoadJpeg(const std::string& path, RgbPicture& out, std::string* error) {
+    out.width = out.height = 0;
+    out.rgb.clear();  // keeps the capacity: a caller decoding photo after photo reuses it
+    std::uintmax_t size = 0;
+    if (!detail::StatPictureFile(path, size, error)) return false;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return detail::Fail(error, path, "cannot open");
+    std::vector<JSAMPLE> cmykRows;
+    auto job = std::make_unique<JpegJob>();
+    job->file = file;
+    job->out = &out;
+    job->cmykRows = &cmykRows;
+    job->cinfo.err = jpeg_std_error(&job->err.pub);
+    job->err.pub.error_exit = Abort;
+    job->err.pub.emit_message = OnMessage;
+    job->progress.progress_monitor = OnProgress;
+    const bool ok = DecodeGuarded(*job);
+    jpeg_destroy_decompress(&job->cinfo);
+    std::fclose(file);
+    if (!ok) {
+        out = RgbPicture{};
+        return detail::Fail(error, path, job->err.message);
+    }
+    return true;
+}
+
+}  // namespace media
