@@ -118,10 +118,11 @@ bool SaveScreenshot(const std::string& path) {
     picture.width = frameWidth;
     picture.height = frameHeight;
     std::vector<std::uint8_t> bottomUp(static_cast<size_t>(frameWidth) * frameHeight * 3);
-    glReadBuffer(GL_FRONT);
+    // The back buffer still holds the frame just swapped on Mesa's software drivers, while an X
+    // window's front buffer reads back black under Xvfb.
+    glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, frameWidth, frameHeight, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-    glReadBuffer(GL_BACK);
     picture.rgb.resize(bottomUp.size());
     const size_t row = static_cast<size_t>(frameWidth) * 3;
     for (int y = 0; y < frameHeight; ++y)

@@ -60,10 +60,13 @@ void CompileGlyph(unsigned list, const media::GlyphRasterizer& rasterizer, int b
     if (byte >= 0x20 && byte != 0x7F) {
         const media::GlyphBitmap glyph =
             rasterizer.Render(media::Cp1251ToUnicode(static_cast<unsigned char>(byte)));
-        const std::vector<GLubyte> bits = GlyphBits(glyph);
+        std::vector<GLubyte> bits = GlyphBits(glyph);
+        // An empty bitmap (the blank) must still move the raster position: some GL builds skip
+        // a bitmap call without data altogether.
+        if (bits.empty()) bits.push_back(0);
         glBitmap(glyph.width, glyph.height, static_cast<GLfloat>(-glyph.left),
                  static_cast<GLfloat>(glyph.height - glyph.top),
-                 static_cast<GLfloat>(glyph.advance), 0, bits.empty() ? nullptr : bits.data());
+                 static_cast<GLfloat>(glyph.advance), 0, bits.data());
     }
     glEndList();
 }
