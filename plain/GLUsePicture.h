@@ -19,6 +19,8 @@ const std::vector<std::uint8_t>& LoadPicturePixels(const std::string& fileName, 
 // The per-pixel pass on 24-bit RGB rows (top first): writes width * height RGBA pixels.
 void ProcessPicture(const std::uint8_t* rgb, int width, int height, bool brighten,
                     bool cropToCircle, std::vector<std::uint8_t>& rgba);
+// The pass runs eight pixels at a time where the processor allows; tests compare both ways.
+void SetVectorPicturePass(bool allowed);
 
 // Shrinks RGBA rows (box average) so that neither side exceeds `limit`, keeping the aspect.
 // Returns false (out untouched) when the picture already fits.

@@ -213,6 +213,8 @@ TEST(PictureTest, PassMatchesThePixelByPixelRule) {
         {"single pixel", 1, 1},
         {"strip", 301, 3},
         {"even/odd mix", 128, 127},
+        {"wide enough for every group of eight and a tail", 203, 45},
+        {"photo-like proportions", 640, 480},
     };
     std::mt19937 gen(11);
     for (const Case& c : cases) {
@@ -222,12 +224,15 @@ TEST(PictureTest, PassMatchesThePixelByPixelRule) {
                 for (int k = 0; k < 3; ++k)
                     rgb[k] = static_cast<std::uint8_t>(gen() & 0xFF);
             });
-        for (int mode = 0; mode < 3; ++mode) {
-            const bool crop = mode > 0, brighten = mode > 1;
+        for (int mode = 0; mode < 6; ++mode) {
+            const bool crop = mode % 3 > 0, brighten = mode % 3 > 1, vector = mode < 3;
+            SetVectorPicturePass(vector);
             std::vector<std::uint8_t> got;
             ProcessPicture(p.rgb.data(), p.width, p.height, brighten, crop, got);
-            EXPECT_EQ(got, ReferencePass(p, brighten, crop)) << "mode " << mode;
+            EXPECT_EQ(got, ReferencePass(p, brighten, crop))
+                << "processing " << mode % 3 << (vector ? " eight at a time" : " one by one");
         }
+        SetVectorPicturePass(true);
     }
 }
 
