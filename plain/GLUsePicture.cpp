@@ -89,15 +89,13 @@ bool FitPictureToLimit(const std::vector<std::uint8_t>& rgba, int width, int hei
     return true;
 }
 
-void DrawSprite(float x, float y, float scale, float size, float red, float green, float blue,
-                float alpha) {
-    if (!HasGLContext()) return;
+void SpriteVertices(float x, float y, float scale, float size, float red, float green, float blue,
+                    float alpha) {
     glColor4f(red, green, blue, alpha);
     const float cx = x * scale;
     const float cy = y * scale;
     const float h = size / 2;
     // s = 0 on the right: the picture shows mirrored left to right, upright.
-    glBegin(GL_QUADS);
     glTexCoord2f(1, 1);
     glVertex2f(cx - h, cy - h);
     glTexCoord2f(0, 1);
@@ -106,5 +104,12 @@ void DrawSprite(float x, float y, float scale, float size, float red, float gree
     glVertex2f(cx + h, cy + h);
     glTexCoord2f(1, 0);
     glVertex2f(cx - h, cy + h);
+}
+
+void DrawSprite(float x, float y, float scale, float size, float red, float green, float blue,
+                float alpha) {
+    if (!HasGLContext()) return;
+    glBegin(GL_QUADS);
+    SpriteVertices(x, y, scale, size, red, green, blue, alpha);
     glEnd();
 }

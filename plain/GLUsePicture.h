@@ -28,5 +28,9 @@ bool FitPictureToLimit(const std::vector<std::uint8_t>& rgba, int width, int hei
                        std::vector<std::uint8_t>& out, int& outWidth, int& outHeight);
 
 // One square of side `size` centred at (x * scale, y * scale) with the bound texture.
+// SpriteVertices gives its colour and four corners alone, for many squares inside one
+// glBegin(GL_QUADS) ... glEnd() (drawn in the same order, with the same result).
+void SpriteVertices(float x, float y, float scale, float size, float red, float green, float blue,
+                    float alpha);
 void DrawSprite(float x, float y, float scale, float size, float red, float green, float blue,
                 float alpha);
