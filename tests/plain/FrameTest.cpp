@@ -7,8 +7,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <set>
 
 #include "Balls.h"
+#include "Content.h"
 #include "Frame.h"
 #include "GLUse.h"
 #include "GLUseText.h"
@@ -168,6 +170,25 @@ TEST(FrameTest, SweepLineOnlyInSweepGames) {
                 blue = blue || Near(ReadPixel(x, y + dy), 51, 51, 204, 4);
             EXPECT_EQ(blue, type != 1);
         }
+    });
+}
+
+TEST(FrameTest, ReloadedTexturesAreDeleted) {
+    InGameWindow([] {
+        std::set<GLuint> seen;
+        for (int reload = 0; reload < 5; ++reload) {
+            for (const TextureSlot& slot : content.Textures) {
+                EXPECT_NE(slot.name, 0u);
+                seen.insert(slot.name);
+            }
+            LoadTextures();
+        }
+        int live = 0;
+        for (GLuint name : seen)
+            live += glIsTexture(name) == GL_TRUE;
+        for (const TextureSlot& slot : content.Textures)
+            live += seen.count(slot.name) == 0 && glIsTexture(slot.name) == GL_TRUE;
+        EXPECT_EQ(live, 9);  // only the nine of the last reload remain
     });
 }
 

@@ -10,6 +10,7 @@
 #include "Content.h"
 #include "GLUsePicture.h"
 #include "GeomUse.h"
+#include "OpenGL.h"
 #include "PresentFiles.h"
 #include "Zodav.h"
 
@@ -246,6 +247,12 @@ TEST(PictureTest, TooLargePicturesShrinkToTheTextureLimit) {
     EXPECT_EQ(out.size(), size_t(128 * 42 * 4));
     EXPECT_EQ(out[0], 200);  // averages of a flat picture stay flat
     EXPECT_FALSE(FitPictureToLimit(rgba, 300, 100, 300, out, w, h));
+}
+
+TEST(PictureTest, EmptyPictureStopsTheProgram) {
+    std::uint32_t texture = 0;
+    EXPECT_EXIT(CreateTexture({}, 0, 0, texture), ::testing::ExitedWithCode(1),
+                "Unable to generate");
 }
 
 TEST(PictureTest, LoadTexturesMakesNineSlotsUnderTheOptionFlags) {
