@@ -3,12 +3,16 @@
 //
 // Only trivially destructible locals live in the frame that calls setjmp (DecodeGuarded): the
 // C++ objects the decoder fills belong to the caller, so a longjmp skips no destructor.
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <array>
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <vector>
 // clang-format off
 #include <jpeglib.h>  // needs <cstdio> first
@@ -26,6 +30,11 @@ namespace {
 // Real encoders use about ten.
 constexpr int kMaxScans = 500;
 constexpr int kRowsPerRead = 16;
+// Huffman coding spends at least one bit on every 8 x 8 block, so a file of n bytes describes
+// at most 512 n pixels; twice that is the most a truthful header can claim. Arithmetic coding
+// has no such floor (a flat photo fits in a few hundred bytes) and is held to the size cap only.
+constexpr long long kMaxPixelsPerByte = 1024;
+constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
 
 struct ErrorManager {
     jpeg_error_mgr pub;  // first, so libjpeg's pointer to it is a pointer to us
@@ -38,6 +47,7 @@ struct JpegJob {
     ErrorManager err{};
     jpeg_progress_mgr progress{};
     std::FILE* file = nullptr;
+    std::uintmax_t fileBytes = 0;
     RgbPicture* out = nullptr;
     std::vector<JSAMPLE>* cmykRows = nullptr;  // scratch for four-channel photos
 };
@@ -81,13 +91,13 @@ void CmykToRgb(const JSAMPLE* cmyk, std::uint8_t* rgb, JDIMENSION width, bool in
     }
 }
 
-// Reads the scanlines straight into the picture's rows, several rows per call.
+// Reads the scanlines straight into the picture's rows (four-channel photos through the
+// scratch rows), several rows per call.
 void ReadRows(JpegJob& job) {
     jpeg_decompress_struct& cinfo = job.cinfo;
     const std::size_t rowBytes = static_cast<std::size_t>(cinfo.output_width) * 3;
     const bool fourChannel = cinfo.out_color_space == JCS_CMYK;
     const std::size_t scratchRow = static_cast<std::size_t>(cinfo.output_width) * 4;
-    if (fourChannel) job.cmykRows->resize(scratchRow * kRowsPerRead);
     std::array<JSAMPROW, kRowsPerRead> rows{};
     while (cinfo.output_scanline < cinfo.output_height) {
         const JDIMENSION first = cinfo.output_scanline;
@@ -105,6 +115,55 @@ void ReadRows(JpegJob& job) {
     }
 }
 
+// Sizes the pixel buffer. A photo's buffer is tens of megabytes of fresh memory; asking for
+// huge pages before the first touch saves thousands of page faults per photo. False when the
+// memory is not there (no exception may cross libjpeg's frames).
+bool SizeForPicture(std::vector<std::uint8_t>& rgb, std::size_t bytes) {
+    try {
+        if (rgb.capacity() < bytes && bytes >= kHugePage * 4) {
+            rgb.reserve(bytes);
+            const auto begin = reinterpret_cast<std::uintptr_t>(rgb.data());
+            const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+            const std::uintptr_t last = (begin + bytes) & ~(kHugePage - 1);
+            if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+        }
+        rgb.resize(bytes);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+// Refuses sizes a game must not allocate for, before libjpeg allocates anything image-sized.
+bool DeclaredSizeIsSane(JpegJob& job) {
+    const jpeg_decompress_struct& cinfo = job.cinfo;
+    const long long pixels = static_cast<long long>(cinfo.image_width) * cinfo.image_height;
+    const char* problem = nullptr;
+    if (pixels == 0 || pixels > kMaxPicturePixels) {
+        problem = "refused";
+    } else if (!cinfo.arith_code &&
+               pixels > kMaxPixelsPerByte * static_cast<long long>(job.fileBytes)) {
+        problem = "is more than the file can hold";
+    }
+    if (problem) {
+        std::snprintf(job.err.message, sizeof job.err.message, "declared size %u x %u %s",
+                      cinfo.image_width, cinfo.image_height, problem);
+    }
+    return problem == nullptr;
+}
+
+bool SizeOutput(JpegJob& job) {
+    const jpeg_decompress_struct& cinfo = job.cinfo;
+    job.out->width = static_cast<int>(cinfo.output_width);
+    job.out->height = static_cast<int>(cinfo.output_height);
+    const std::size_t row = cinfo.output_width;
+    const bool ok = SizeForPicture(job.out->rgb, row * cinfo.output_height * 3) &&
+                    (cinfo.out_color_space != JCS_CMYK ||
+                     SizeForPicture(*job.cmykRows, row * 4 * kRowsPerRead));
+    if (!ok) std::snprintf(job.err.message, sizeof job.err.message, "out of memory");
+    return ok;
+}
+
 // Runs libjpeg under the error trap. Returns false with job.err.message filled on any failure.
 bool DecodeGuarded(JpegJob& job) {
     if (setjmp(job.err.jump)) return false;
@@ -113,17 +172,10 @@ bool DecodeGuarded(JpegJob& job) {
     cinfo.progress = &job.progress;
     jpeg_stdio_src(&cinfo, job.file);
     jpeg_read_header(&cinfo, TRUE);
-    const long long pixels = static_cast<long long>(cinfo.image_width) * cinfo.image_height;
-    if (pixels == 0 || pixels > kMaxPicturePixels) {
-        std::snprintf(job.err.message, sizeof job.err.message, "declared size %u x %u refused",
-                      cinfo.image_width, cinfo.image_height);
-        return false;
-    }
+    if (!DeclaredSizeIsSane(job)) return false;
     cinfo.out_color_space = IsFourChannel(cinfo.jpeg_color_space) ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(&cinfo);
-    job.out->width = static_cast<int>(cinfo.output_width);
-    job.out->height = static_cast<int>(cinfo.output_height);
-    job.out->rgb.resize(static_cast<std::size_t>(cinfo.output_width) * cinfo.output_height * 3);
+    if (!SizeOutput(job)) return false;
     ReadRows(job);
     jpeg_finish_decompress(&cinfo);
     return true;
@@ -141,6 +193,7 @@ bool LoadJpeg(const std::string& path, RgbPicture& out, std::string* error) {
     std::vector<JSAMPLE> cmykRows;
     auto job = std::make_unique<JpegJob>();
     job->file = file;
+    job->fileBytes = size;
     job->out = &out;
     job->cmykRows = &cmykRows;
     job->cinfo.err = jpeg_std_error(&job->err.pub);

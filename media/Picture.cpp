@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <new>
 
 #include "PictureIo.h"
 #include "media/Picture.h"
@@ -41,7 +42,7 @@ std::uint32_t Le32(const unsigned char* p) {
 }
 
 bool SaneInfoSize(std::uint32_t size) {
-    // Core (12), OS/2 2.x (16..64), Windows v1/v2/v3 (40/52/56), v4 (108), v5 (124).
+    // Core (12), OS/2 2.x (16 or 64), Windows v1/v2/v3 (40/52/56), v4 (108), v5 (124).
     constexpr std::array<std::uint32_t, 8> known = {12, 16, 40, 52, 56, 64, 108, 124};
     for (std::uint32_t k : known) {
         if (size == k) return true;
@@ -178,11 +179,14 @@ bool LoadBmp(const std::string& path, RgbPicture& out, std::string* error) {
     if (!detail::StatPictureFile(path, fileSize, error)) return false;
     if (!ReadBmpHeader(path, header, error)) return false;
     if (!CheckBmpHeader(path, fileSize, header, error)) return false;
-    if (!DecodeWithSdl(path, header, out, error)) {
-        out = RgbPicture{};
-        return false;
+    bool ok = false;
+    try {
+        ok = DecodeWithSdl(path, header, out, error);
+    } catch (const std::bad_alloc&) {
+        ok = Fail(error, path, "out of memory");
     }
-    return true;
+    if (!ok) out = RgbPicture{};
+    return ok;
 }
 
 bool SaveBmp(const std::string& path, const RgbPicture& picture) {

@@ -20,7 +20,20 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-enum class Kind { Baseline, Progressive, Grey, Cmyk };
+enum class Kind { Baseline, Progressive, Grey, Cmyk, ManyScans };
+
+// A valid progressive script for one component with 1 + 63 x 11 = 694 scans: each AC
+// coefficient on its own, refined one bit at a time.
+std::vector<jpeg_scan_info> ManyScanScript() {
+    std::vector<jpeg_scan_info> script;
+    script.push_back({1, {0}, 0, 0, 0, 0});
+    for (int k = 1; k < 64; ++k) {
+        script.push_back({1, {0}, k, k, 0, 10});
+        for (int al = 9; al >= 0; --al)
+            script.push_back({1, {0}, k, k, al + 1, al});
+    }
+    return script;
+}
 
 // A gentle gradient (sizes up to 40), so that JPEG's loss stays small and known.
 media::RgbPicture Gradient(int w, int h, bool grey) {
@@ -47,13 +60,17 @@ Bytes Compress(const media::RgbPicture& pic, Kind kind) {
     jpeg_mem_dest(&cinfo, &buffer, &size);
     cinfo.image_width = pic.width;
     cinfo.image_height = pic.height;
-    cinfo.input_components = kind == Kind::Grey ? 1 : kind == Kind::Cmyk ? 4 : 3;
-    cinfo.in_color_space = kind == Kind::Grey   ? JCS_GRAYSCALE
-                           : kind == Kind::Cmyk ? JCS_CMYK
-                                                : JCS_RGB;
+    const bool grey = kind == Kind::Grey || kind == Kind::ManyScans;
+    cinfo.input_components = grey ? 1 : kind == Kind::Cmyk ? 4 : 3;
+    cinfo.in_color_space = grey ? JCS_GRAYSCALE : kind == Kind::Cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 95, TRUE);
     if (kind == Kind::Progressive) jpeg_simple_progression(&cinfo);
+    const std::vector<jpeg_scan_info> script = ManyScanScript();
+    if (kind == Kind::ManyScans) {
+        cinfo.scan_info = script.data();
+        cinfo.num_scans = static_cast<int>(script.size());
+    }
     jpeg_start_compress(&cinfo, TRUE);
     Bytes row(pic.width * 4);
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -155,6 +172,12 @@ TEST(Jpeg, BrokenFilesComeBackFalse) {
              b[at] = b[at + 2] = 0xFD, b[at + 1] = b[at + 3] = 0xE8;
          },
          "declared size"},
+        {"declares 8000 x 8000 in a few kilobytes", &baseline,
+         [](Bytes& b) {
+             const std::size_t at = SofHeightAt(b);
+             b[at] = b[at + 2] = 0x1F, b[at + 1] = b[at + 3] = 0x40;
+         },
+         "more than the file can hold"},
         {"declares zero height", &baseline,
          [](Bytes& b) {
              const std::size_t at = SofHeightAt(b);
@@ -190,6 +213,32 @@ TEST(Jpeg, StrayBytesBeforeAMarkerStillDecode) {
     ASSERT_TRUE(media::LoadJpeg(folder.Write("stray.jpg", bytes), pic, &error)) << error;
     EXPECT_EQ(pic.width, 33);
     EXPECT_LE(MaxDifference(pic, original), 12);
+}
+
+// A flat picture compresses to about two bits per block; the check against lying headers
+// must leave such honest files alone.
+TEST(Jpeg, FlatPicturesAreNotTakenForLyingHeaders) {
+    TempFolder folder;
+    for (Kind kind : {Kind::Grey, Kind::Progressive}) {
+        const media::RgbPicture flat{1024, 1024, Bytes(1024 * 1024 * 3, 128)};
+        const Bytes bytes = Compress(flat, kind);
+        media::RgbPicture pic;
+        std::string error;
+        EXPECT_TRUE(media::LoadJpeg(folder.Write("flat.jpg", bytes), pic, &error))
+            << error << " (" << bytes.size() << " bytes)";
+        EXPECT_LE(MaxDifference(pic, flat), 2);
+    }
+}
+
+// Every scan makes the decoder pass over the picture again: a small file with hundreds of
+// scans would keep the game busy for minutes, so such a file is refused.
+TEST(Jpeg, AbsurdScanCountsAreRefused) {
+    TempFolder folder;
+    const Bytes bytes = Compress(Gradient(16, 16, true), Kind::ManyScans);
+    media::RgbPicture pic;
+    std::string error;
+    EXPECT_FALSE(media::LoadJpeg(folder.Write("scans.jpg", bytes), pic, &error));
+    EXPECT_NE(error.find("scans"), std::string::npos) << error;
 }
 
 }  // namespace
