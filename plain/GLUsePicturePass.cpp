@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "GLUsePicture.h"
 #include "GeomUse.h"
@@ -56,6 +57,10 @@ struct PassJob {
     std::vector<double> uu;            // their squares
     std::vector<float> factor;         // one row, all columns
     std::vector<std::uint8_t> scaled;  // one row of RGB after the factor
+    // The factor as a whole number F = factor * 2^24 (a factor of at least 0.8 is a whole number
+    // of 2^-24 steps), split per channel into F >> 10 and F & 1023 for 16-bit arithmetic.
+    std::vector<std::uint16_t> high;
+    std::vector<std::uint16_t> low;
 };
 
 // Factors of columns [from, to) for the row at v.
@@ -89,99 +94,147 @@ void MultiplyRowScalar(const std::uint8_t* src, const float* factor, std::uint8_
         }
 }
 
+// Where RGB becomes RGBA: a span of columns [first, last] is opaque, the rest gets `outside`.
+struct AlphaSpan {
+    int first;
+    int last;
+    std::uint8_t outside;
+};
+
 void ExpandRowScalar(const std::uint8_t* src, std::uint8_t* dst, int from, int to,
-                     std::uint8_t alpha) {
+                     const AlphaSpan& span) {
     for (int l = from; l < to; ++l) {
         dst[4 * l] = src[3 * l];
         dst[4 * l + 1] = src[3 * l + 1];
         dst[4 * l + 2] = src[3 * l + 2];
-        dst[4 * l + 3] = alpha;
+        dst[4 * l + 3] = l >= span.first && l <= span.last ? 255 : span.outside;
     }
 }
 
+// Factors of columns [from, to) for the row at v, four at a time.
+//
+// Converting the double root to float rounds on the 29 mantissa bits float drops; the geometry
+// kit's long double root rounds the same way unless those bits sit within a few units of the
+// half-way point, and then the exact routine decides.
 __attribute__((target("avx2,fma"))) void PlanColumnsVector(PassJob& job, float v, int from,
                                                            int to) {
     const __m256d vv = _mm256_set1_pd(static_cast<double>(v) * v);
-    const __m256d half = _mm256_set1_pd(0.5), tolerance = _mm256_set1_pd(0x1p-50);
-    const __m256d sign = _mm256_set1_pd(-0.0), zero = _mm256_setzero_pd();
-    const __m128i one = _mm_set1_epi32(1);
+    const __m256i dropped = _mm256_set1_epi64x((1 << 29) - 1);
+    const __m256i nearHalf = _mm256_set1_epi64x((1 << 28) - 8);
+    const __m256i window = _mm256_set1_epi64x(17);
+    const __m256d zero = _mm256_setzero_pd();
     int l = from;
     for (; l + 4 <= to; l += 4) {
         const __m256d s = _mm256_add_pd(_mm256_loadu_pd(&job.uu[l]), vv);
         const __m256d r = _mm256_sqrt_pd(s);
-        const __m128 f = _mm256_cvtpd_ps(r);
-        const __m256d g = _mm256_cvtps_pd(f);
-        const __m128i bits = _mm_castps_si128(f);
-        const __m256d up = _mm256_cvtps_pd(_mm_castsi128_ps(_mm_add_epi32(bits, one)));
-        const __m256d down = _mm256_cvtps_pd(_mm_castsi128_ps(_mm_sub_epi32(bits, one)));
-        const __m256d neighbour = _mm256_blendv_pd(down, up, _mm256_cmp_pd(r, g, _CMP_GE_OQ));
-        const __m256d midpoint = _mm256_mul_pd(_mm256_add_pd(g, neighbour), half);
-        const __m256d gap = _mm256_andnot_pd(sign, _mm256_sub_pd(r, midpoint));
+        // 0 to 16 when the dropped bits lie within 8 units of the tie.
+        const __m256i offset =
+            _mm256_sub_epi64(_mm256_and_si256(_mm256_castpd_si256(r), dropped), nearHalf);
+        const __m256i tie = _mm256_andnot_si256(_mm256_cmpgt_epi64(_mm256_setzero_si256(), offset),
+                                                _mm256_cmpgt_epi64(window, offset));
         const __m256d unsure =
-            _mm256_or_pd(_mm256_cmp_pd(gap, _mm256_mul_pd(r, tolerance), _CMP_LE_OQ),
-                         _mm256_cmp_pd(s, zero, _CMP_EQ_OQ));
+            _mm256_or_pd(_mm256_castsi256_pd(tie), _mm256_cmp_pd(s, zero, _CMP_EQ_OQ));
         if (_mm256_movemask_pd(unsure) != 0) {
             // Near a rounding boundary (or the centre): these four the exact way.
             PlanColumnsScalar(job, v, l, l + 4);
             continue;
         }
+        const __m128 f = _mm256_cvtpd_ps(r);
         const __m128 inside = _mm_cmple_ps(f, _mm_set1_ps(1.0f));
-        const __m256d b = _mm256_sub_pd(_mm256_set1_pd(2.4), _mm256_mul_pd(_mm256_set1_pd(1.6), g));
+        const __m256d b = _mm256_sub_pd(_mm256_set1_pd(2.4),
+                                        _mm256_mul_pd(_mm256_set1_pd(1.6), _mm256_cvtps_pd(f)));
         _mm_storeu_ps(&job.factor[l], _mm_blendv_ps(_mm_set1_ps(1.0f), _mm256_cvtpd_ps(b), inside));
     }
     PlanColumnsScalar(job, v, l, to);
 }
 
-// value = min(255, floor(x * f)) for eight channels, exactly: the float product can round up to
-// a whole number the exact product stays below; the fused remainder tells.
-__attribute__((target("avx2,fma"))) inline __m256i ScaleEight(const std::uint8_t* src, __m256 f) {
-    const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src));
-    const __m256 x = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(bytes));
-    __m256 t = _mm256_floor_ps(_mm256_mul_ps(x, f));
-    const __m256 below = _mm256_cmp_ps(_mm256_fmsub_ps(x, f, t), _mm256_setzero_ps(), _CMP_LT_OQ);
-    t = _mm256_add_ps(t, _mm256_and_ps(below, _mm256_set1_ps(-1.0f)));
-    return _mm256_cvttps_epi32(_mm256_min_ps(t, _mm256_set1_ps(255.0f)));
+// The factors of columns [from, to) as per-channel multiplier halves, four columns at a time.
+__attribute__((target("avx2,fma"))) void SpreadMultipliers(PassJob& job, int from, int to) {
+    const __m128i highFirst = _mm_setr_epi8(0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 4, 5, 4, 5);
+    const __m128i highRest = _mm_setr_epi8(4, 5, 6, 7, 6, 7, 6, 7, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i lowFirst = _mm_add_epi8(highFirst, _mm_set1_epi8(8));
+    const __m128i lowRest =
+        _mm_setr_epi8(12, 13, 14, 15, 14, 15, 14, 15, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128 unit = _mm_set1_ps(0x1p24f);
+    int l = from;
+    for (; l + 4 <= to; l += 4) {
+        const __m128i whole = _mm_cvtps_epi32(_mm_mul_ps(_mm_loadu_ps(&job.factor[l]), unit));
+        const __m128i halves =
+            _mm_packus_epi32(_mm_srli_epi32(whole, 10), _mm_and_si128(whole, _mm_set1_epi32(1023)));
+        std::uint16_t* high = &job.high[3 * l];
+        std::uint16_t* low = &job.low[3 * l];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(high), _mm_shuffle_epi8(halves, highFirst));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(high + 8), _mm_shuffle_epi8(halves, highRest));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(low), _mm_shuffle_epi8(halves, lowFirst));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(low + 8), _mm_shuffle_epi8(halves, lowRest));
+    }
+    for (; l < to; ++l) {
+        const auto whole = static_cast<std::uint32_t>(job.factor[l] * 0x1p24f);
+        for (int c = 0; c < 3; ++c) {
+            job.high[3 * l + c] = static_cast<std::uint16_t>(whole >> 10);
+            job.low[3 * l + c] = static_cast<std::uint16_t>(whole & 1023);
+        }
+    }
 }
 
+// value = min(255, floor(x * F / 2^24)) for sixteen channels, exactly, in 16-bit lanes:
+// x * (F >> 10) = hi * 2^16 + lo, and the low part x * (F & 1023) / 2^10 is added to lo before
+// the last shift, in two pieces so that nothing overflows.
 __attribute__((target("avx2,fma"))) void MultiplyRowVector(const std::uint8_t* src,
-                                                           const float* factor, std::uint8_t* dst,
+                                                           const PassJob& job, std::uint8_t* dst,
                                                            int from, int to) {
-    // Eight pixels are 24 channels: three groups of eight, each with its pixels' factors.
-    const __m256i group0 = _mm256_setr_epi32(0, 0, 0, 1, 1, 1, 2, 2);
-    const __m256i group1 = _mm256_setr_epi32(2, 3, 3, 3, 4, 4, 4, 5);
-    const __m256i group2 = _mm256_setr_epi32(5, 5, 6, 6, 6, 7, 7, 7);
-    int l = from;
-    for (; l + 8 <= to; l += 8) {
-        const __m256 f = _mm256_loadu_ps(factor + l);
-        const std::uint8_t* s = src + 3 * l;
-        const __m256i v0 = ScaleEight(s, _mm256_permutevar8x32_ps(f, group0));
-        const __m256i v1 = ScaleEight(s + 8, _mm256_permutevar8x32_ps(f, group1));
-        const __m256i v2 = ScaleEight(s + 16, _mm256_permutevar8x32_ps(f, group2));
-        const __m256i w01 = _mm256_permute4x64_epi64(_mm256_packus_epi32(v0, v1), 0xD8);
-        const __m256i w22 = _mm256_permute4x64_epi64(_mm256_packus_epi32(v2, v2), 0xD8);
-        const __m256i b = _mm256_packus_epi16(w01, w22);  // [v0 v2 | v1 v2] as bytes
-        const __m128i low = _mm256_castsi256_si128(b);
-        std::uint8_t* d = dst + 3 * l;
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(d), low);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 8), _mm256_extracti128_si256(b, 1));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 16), _mm_unpackhi_epi64(low, low));
+    const __m256i lowMask = _mm256_set1_epi16(0x3FFF), top = _mm256_set1_epi16(255);
+    int j = 3 * from;
+    const int end = 3 * to;
+    for (; j + 16 <= end; j += 16) {
+        const __m256i x =
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + j)));
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(&job.high[j]));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(&job.low[j]));
+        const __m256i hi = _mm256_mulhi_epu16(x, a);
+        const __m256i lo = _mm256_mullo_epi16(x, a);
+        const __m256i carry = _mm256_mulhi_epu16(_mm256_slli_epi16(x, 6), b);
+        const __m256i rest =
+            _mm256_srli_epi16(_mm256_add_epi16(_mm256_and_si256(lo, lowMask), carry), 14);
+        __m256i value = _mm256_add_epi16(_mm256_slli_epi16(hi, 2), _mm256_srli_epi16(lo, 14));
+        value = _mm256_min_epu16(_mm256_add_epi16(value, rest), top);
+        const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(value, value), 0xD8);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + j), _mm256_castsi256_si128(bytes));
     }
-    MultiplyRowScalar(src, factor, dst, l, to);
+    // The rest, from the pixel the last group ended in.
+    MultiplyRowScalar(src, job.factor.data(), dst, j / 3, to);
 }
 
 __attribute__((target("avx2,fma"))) void ExpandRowVector(const std::uint8_t* src, std::uint8_t* dst,
-                                                         int from, int to, std::uint8_t alpha) {
+                                                         int width, const AlphaSpan& span) {
     const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
-    const __m128i alphas =
-        _mm_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(alpha) << 24));
-    int l = from;
-    // Sixteen bytes are read for four pixels' twelve: stop while a whole load fits the segment.
-    for (; l + 6 <= to; l += 4) {
-        const __m128i rgb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * l));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * l),
-                         _mm_or_si128(_mm_shuffle_epi8(rgb, spread), alphas));
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i outside =
+        _mm_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(span.outside) << 24));
+    const __m128i before = _mm_set1_epi32(span.first - 1), after = _mm_set1_epi32(span.last + 1);
+    int l = 0;
+    // Up to a pixel on a 16-byte boundary one by one, then four at a time straight to memory
+    // (the whole picture is written once and not read again here).
+    while (l < width && (reinterpret_cast<std::uintptr_t>(dst + 4 * l) & 15) != 0) {
+        ExpandRowScalar(src, dst, l, l + 1, span);
+        ++l;
     }
-    ExpandRowScalar(src, dst, l, to, alpha);
+    // Sixteen bytes are read for four pixels' twelve: stop while a whole load fits the row.
+    for (; l + 6 <= width; l += 4) {
+        const __m128i rgb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * l));
+        const __m128i column = _mm_add_epi32(_mm_set1_epi32(l), _mm_setr_epi32(0, 1, 2, 3));
+        const __m128i inside =
+            _mm_and_si128(_mm_cmpgt_epi32(column, before), _mm_cmpgt_epi32(after, column));
+        const __m128i alpha = _mm_blendv_epi8(outside, opaque, inside);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + 4 * l),
+                         _mm_or_si128(_mm_shuffle_epi8(rgb, spread), alpha));
+    }
+    ExpandRowScalar(src, dst, l, width, span);
+}
+
+// The rows were written past the caches; make them visible before anyone reads them.
+__attribute__((target("avx2,fma"))) void StoreFence() {
+    _mm_sfence();
 }
 
 bool VectorPass() {
@@ -202,31 +255,28 @@ void PlanRow(PassJob& job, float v, int& first, int& last) {
         PlanColumnsScalar(job, v, first, to);
     for (int l = first; l < job.hw; ++l)
         if (2 * job.hw - l < job.width) job.factor[2 * job.hw - l] = job.factor[l];
+    if (VectorPass()) SpreadMultipliers(job, first, last + 1);
 }
 
-void Expand(const std::uint8_t* src, std::uint8_t* dst, int from, int to, std::uint8_t alpha) {
-    if (VectorPass())
-        ExpandRowVector(src, dst, from, to, alpha);
-    else
-        ExpandRowScalar(src, dst, from, to, alpha);
-}
-
-// Outside [first, last] the pixels keep their colour (factor 1) and, when cropping, lose their
-// alpha; inside they are multiplied by their factor when brightening.
+// Inside [first, last] the pixels are multiplied by their factor when brightening; outside they
+// keep their colour (factor 1) and, when cropping, lose their alpha.
 void ApplyRow(PassJob& job, const std::uint8_t* src, std::uint8_t* dst, bool crop, int first,
               int last) {
-    const std::uint8_t outside = crop ? 0 : 255;
-    const std::uint8_t* inside = src;
+    const AlphaSpan span{first, last, static_cast<std::uint8_t>(crop ? 0 : 255)};
     if (job.brighten) {
+        std::uint8_t* scaled = job.scaled.data();
         if (VectorPass())
-            MultiplyRowVector(src, job.factor.data(), job.scaled.data(), first, last + 1);
+            MultiplyRowVector(src, job, scaled, first, last + 1);
         else
-            MultiplyRowScalar(src, job.factor.data(), job.scaled.data(), first, last + 1);
-        inside = job.scaled.data();
+            MultiplyRowScalar(src, job.factor.data(), scaled, first, last + 1);
+        std::copy(src, src + 3 * first, scaled);
+        std::copy(src + 3 * (last + 1), src + 3 * job.width, scaled + 3 * (last + 1));
+        src = scaled;
     }
-    Expand(src, dst, 0, first, outside);
-    Expand(inside, dst, first, last + 1, 255);
-    Expand(src, dst, last + 1, job.width, outside);
+    if (VectorPass())
+        ExpandRowVector(src, dst, job.width, span);
+    else
+        ExpandRowScalar(src, dst, 0, job.width, span);
 }
 
 }  // namespace
@@ -250,6 +300,8 @@ void ProcessPicture(const std::uint8_t* rgb, int width, int height, bool brighte
     }
     job.factor.assign(width, 1.0f);
     job.scaled.resize(static_cast<size_t>(width) * 3);
+    job.high.resize(static_cast<size_t>(width) * 3);
+    job.low.resize(static_cast<size_t>(width) * 3);
     const size_t inRow = static_cast<size_t>(width) * 3, outRow = static_cast<size_t>(width) * 4;
     const bool planned = brighten || cropToCircle;
     const int hh = height / 2;
@@ -263,4 +315,5 @@ void ProcessPicture(const std::uint8_t* rgb, int width, int height, bool brighte
             ApplyRow(job, rgb + mirror * inRow, rgba.data() + mirror * outRow, cropToCircle, first,
                      last);
     }
+    if (VectorPass()) StoreFence();
 }
