@@ -4,10 +4,10 @@
 // It runs on twelve-megapixel photos while the game waits, so it is built to cost little next to
 // the JPEG decode: the factor depends only on the pixel's position, and the picture is symmetric
 // about its centre pixel, so one row of factors (half of it worked out, half mirrored) serves a
-// row and its mirror row; transparency is two spans per row. On processors with AVX2 and FMA the
-// distances and the multiplications run eight at a time, with results equal to the plain rule
-// bit for bit (the distance is checked against float rounding boundaries, the product's
-// truncation against its exact remainder).
+// row and its mirror row; transparency is two spans per row. On processors with AVX2 the
+// distances run four at a time and the multiplications sixteen channels at a time, with results
+// equal to the plain rule bit for bit (the distance is checked against float rounding
+// boundaries, and the product is worked out in whole numbers).
 #include <immintrin.h>
 
 #include <algorithm>
