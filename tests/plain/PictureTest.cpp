@@ -200,6 +200,42 @@ TEST(PictureTest, UnreadableFilesGiveTheGreyFallback) {
     EXPECT_EQ(w, 128);
 }
 
+// A bitmap header asking for 10000 x 10000 pixels (100 megapixels) with no pixels behind it.
+std::vector<std::uint8_t> HugeBitmapHeader() {
+    std::vector<std::uint8_t> b(54, 0);
+    auto put32 = [&](size_t at, std::uint32_t v) {
+        for (int k = 0; k < 4; ++k)
+            b[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, 54);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, 10000);
+    put32(22, 10000);
+    b[26] = 1;
+    b[28] = 24;
+    return b;
+}
+
+TEST(PictureTest, AbsurdSizesAndHarmlessWarnings) {
+    PresentTempFolder folder;
+    std::int32_t w = 0, h = 0;
+    LoadPicturePixels(folder.WriteBytes("huge.bmp", HugeBitmapHeader()), w, h, true, true);
+    EXPECT_EQ(w, 128) << "a 100-megapixel header was not refused";
+    // Stray bytes before a marker only earn a warning: the photo still loads.
+    const std::string good = folder.File("good.jpg");
+    ASSERT_TRUE(WriteJpeg(good, MakePicture(24, 16, Flat(90, 180, 30))));
+    std::vector<std::uint8_t> bytes = ReadBytes(good);
+    ASSERT_GT(bytes.size(), 6u);
+    const size_t afterApp0 = 4 + (size_t(bytes[4]) << 8 | bytes[5]);
+    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(afterApp0), {0x12, 0x34});
+    LoadPicturePixels(folder.WriteBytes("stray.jpg", bytes), w, h, false, false);
+    EXPECT_EQ(w, 24);
+    EXPECT_EQ(h, 16);
+}
+
 TEST(PictureTest, PassMatchesThePixelByPixelRule) {
     struct Case {
         const char* fault;
