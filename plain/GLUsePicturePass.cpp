@@ -8,7 +8,10 @@
 // distances run four at a time and the multiplications sixteen channels at a time, with results
 // equal to the plain rule bit for bit (the distance is checked against float rounding
 // boundaries, and the product is worked out in whole numbers).
+#if defined(__x86_64__) || defined(__i386__)
+#define ZODAV_VECTOR_PASS 1
 #include <immintrin.h>
+#endif
 
 #include <algorithm>
 #include <bit>
@@ -110,6 +113,8 @@ void ExpandRowScalar(const std::uint8_t* src, std::uint8_t* dst, int from, int t
         dst[4 * l + 3] = l >= span.first && l <= span.last ? 255 : span.outside;
     }
 }
+
+#ifdef ZODAV_VECTOR_PASS
 
 // Factors of columns [from, to) for the row at v, four at a time.
 //
@@ -237,9 +242,24 @@ __attribute__((target("avx2,fma"))) void StoreFence() {
     _mm_sfence();
 }
 
+#else
+
+// Elsewhere the plain loops do all the work.
+void PlanColumnsVector(PassJob&, float, int, int) {}
+void SpreadMultipliers(PassJob&, int, int) {}
+void MultiplyRowVector(const std::uint8_t*, const PassJob&, std::uint8_t*, int, int) {}
+void ExpandRowVector(const std::uint8_t*, std::uint8_t*, int, const AlphaSpan&) {}
+void StoreFence() {}
+
+#endif
+
 bool VectorPass() {
+#ifdef ZODAV_VECTOR_PASS
     static const bool supported = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return supported && vectorAllowed;
+#else
+    return false;
+#endif
 }
 
 // The row at v inside the ellipse is columns [first, last]; inside it, with brightening, the
