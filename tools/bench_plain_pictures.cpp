@@ -22,6 +22,7 @@
 #include "OpenGL.h"
 #include "WindUse.h"
 #include "Zodav.h"
+#include "media/Picture.h"
 
 namespace {
 
@@ -110,6 +111,17 @@ void BM_LibjpegDecode(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kPhotos);
 }
 
+// The shared decoder alone (what the loader calls before its pass).
+void BM_MediaLoadJpeg(benchmark::State& state) {
+    media::RgbPicture picture;
+    for (auto _ : state)
+        for (const std::string& path : photos) {
+            media::LoadJpeg(path, picture);
+            benchmark::DoNotOptimize(picture.rgb.data());
+        }
+    state.SetItemsProcessed(state.iterations() * kPhotos);
+}
+
 // The game's loader: decode, then the texture pass (full, crop or none).
 void BM_LoadPicturePixels(benchmark::State& state) {
     const bool crop = state.range(0) > 0, brighten = state.range(0) > 1;
@@ -167,6 +179,7 @@ int main(int argc, char** argv) {
     }
     benchmark::Initialize(&argc, argv);
     BENCHMARK(BM_LibjpegDecode)->Unit(benchmark::kMillisecond)->MinTime(3);
+    BENCHMARK(BM_MediaLoadJpeg)->Unit(benchmark::kMillisecond)->MinTime(3);
     BENCHMARK(BM_LoadPicturePixels)
         ->ArgName("processing")
         ->Arg(2)
