@@ -50,7 +50,7 @@ std::string ClickRow(int row) {
 // in chunks of 1000 ticks, each followed by a dump (fewer in a real window, where every tick
 // draws a frame).
 constexpr int kHeadlessChunks = 12;
-constexpr int kWindowChunks = 2;
+constexpr int kWindowChunks = 3;
 
 std::string Journey(bool shots, int chunks) {
     std::string s = "zodav-replay 1\nseed 42\n" + RowMouse(6) + "tick 25\ndump\n";
