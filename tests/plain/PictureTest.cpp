@@ -30,7 +30,7 @@ Rgba At(const std::vector<std::uint8_t>& px, int width, int x, int y) {
     return {px[o], px[o + 1], px[o + 2], px[o + 3]};
 }
 
-// The pass exactly as the design words it, one pixel at a time, for comparison.
+// The pass as the game defines it, one pixel at a time in the plainest way, for comparison.
 std::vector<std::uint8_t> ReferencePass(const media::RgbPicture& p, bool brighten, bool crop) {
     std::vector<std::uint8_t> out(static_cast<size_t>(p.width) * p.height * 4);
     const int hw = p.width / 2, hh = p.height / 2;
