@@ -25,6 +25,13 @@ bool ParseSeedValue(const std::string& text, std::uint64_t& seed) {
     }
 }
 
+bool ParseProcessing(const std::string& text, Options& options) {
+    if (text != "none" && text != "crop" && text != "full") return false;
+    options.cropToCircle = text != "none";
+    options.brighten = text == "full";
+    return true;
+}
+
 }  // namespace
 
 std::string Usage() {
@@ -35,6 +42,11 @@ std::string Usage() {
            "  --replay FILE     take input from a replay script (ticks run back to back)\n"
            "  --headless        with --replay: no window, GL context or audio device\n"
            "  --dump FILE       where the replay's dump lines go (default standard output)\n"
+           "  --bake-picture IN OUT.pam\n"
+           "                    run the texture pass on one picture and write the RGBA result\n"
+           "                    as a PAM file, then exit (no window needed)\n"
+           "  --processing none|crop|full\n"
+           "                    the texture processing --bake-picture uses (default full)\n"
            "  --help            this text\n";
 }
 
@@ -61,6 +73,15 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
             (a == "--record"   ? options.record
              : a == "--replay" ? options.replay
                                : options.dump) = value;
+        } else if (a == "--bake-picture") {
+            if (!NeedValue(args, i, options.bakeIn, error)) return false;
+            if (!NeedValue(args, i, options.bakeOut, error)) return false;
+        } else if (a == "--processing") {
+            if (!NeedValue(args, i, value, error)) return false;
+            if (!ParseProcessing(value, options)) {
+                error = "--processing takes none, crop or full, not '" + value + "'";
+                return false;
+            }
         } else {
             error = "unknown option '" + a + "'";
             return false;

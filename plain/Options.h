@@ -13,6 +13,11 @@ struct Options {
     std::string record;
     std::string replay;
     std::string dump;
+    // --bake-picture IN OUT: the texture pass on one picture, written as a PAM file.
+    std::string bakeIn;
+    std::string bakeOut;
+    bool brighten = true;  // --processing full (default), crop or none
+    bool cropToCircle = true;
 };
 
 // Parses argv; false with a message on an unknown option or a bad value.

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "GLUse.h"
+#include "GLUsePicture.h"
 #include "Options.h"
 #include "Replay.h"
 #include "WindUse.h"
@@ -30,6 +31,16 @@ bool StartSdl(bool headless) {
     return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) == 0 && HasDisplay();
 }
 
+bool WritePam(const std::string& path, const std::vector<std::uint8_t>& rgba, int width,
+              int height) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    std::fprintf(file, "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n",
+                 width, height);
+    const bool written = std::fwrite(rgba.data(), 1, rgba.size(), file) == rgba.size();
+    return std::fclose(file) == 0 && written;
+}
+
 int RunGame(const Options& options, const ReplayScript& script) {
     SetDisplayMode(1024, 768);
     int width = 0, height = 0;
@@ -49,6 +60,16 @@ int RunGame(const Options& options, const ReplayScript& script) {
                             [&] { return RunReplay(script, options.dump); });
 }
 
+// --bake-picture: the texture pass on one file, as the game would upload it.
+int BakePicture(const Options& options) {
+    std::int32_t width = 0, height = 0;
+    const std::vector<std::uint8_t>& pixels =
+        LoadPicturePixels(options.bakeIn, width, height, options.brighten, options.cropToCircle);
+    if (!WritePam(options.bakeOut, pixels, width, height))
+        return Fail("cannot write " + options.bakeOut, 1);
+    return 0;
+}
+
 }  // namespace
 
 int ZodavMain(int argc, char** argv) {
@@ -62,6 +83,7 @@ int ZodavMain(int argc, char** argv) {
         std::printf("%s", Usage().c_str());
         return 0;
     }
+    if (!options.bakeIn.empty()) return BakePicture(options);
     ReplayScript script;
     if (!options.replay.empty() && !ParseReplay(options.replay, script, error))
         return Fail(error, 2);

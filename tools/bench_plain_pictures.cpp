@@ -1,0 +1,212 @@
+// Loading the nine ball pictures from 12-megapixel photos, as a start or an F2 reload does: the
+// game's LoadPicturePixels (decode plus texture pass) next to libjpeg's own decode of the same
+// files in the same run, and the upload to GL reported apart (when a display is there).
+// The nine photos (4000 x 3000, quality 90, gradients, discs and noise) are made once in a
+// temporary folder and removed at the end.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+// clang-format off
+#include <jpeglib.h>
+// clang-format on
+
+#include "GLUse.h"
+#include "GLUsePicture.h"
+#include "OpenGL.h"
+#include "WindUse.h"
+#include "Zodav.h"
+#include "media/Picture.h"
+
+namespace {
+
+constexpr int kWidth = 4000;
+constexpr int kHeight = 3000;
+constexpr int kPhotos = 9;
+
+std::vector<std::string> photos;
+
+void PhotoRow(int y, int variant, std::vector<JSAMPLE>& row, std::uint32_t& seed) {
+    for (int x = 0; x < kWidth; ++x) {
+        seed = seed * 1664525u + 1013904223u;
+        const int noise = static_cast<int>(seed >> 27) - 16;
+        const int dx = (x + variant * 97) % 700 - 350, dy = y % 600 - 300;
+        const int disc = dx * dx + dy * dy < 200 * 200 ? 60 : 0;
+        const int base[3] = {90 + y * 100 / kHeight + disc, 120 + x * 80 / kWidth + variant,
+                             200 - y * 150 / kHeight + disc / 2};
+        for (int c = 0; c < 3; ++c) {
+            const int v = base[c] + noise + ((x * (c + 3) + y * (5 - c)) % 23);
+            row[x * 3 + c] = static_cast<JSAMPLE>(v < 0 ? 0 : v > 255 ? 255 : v);
+        }
+    }
+}
+
+bool WritePhoto(const std::string& path, int variant) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, f);
+    cinfo.image_width = kWidth;
+    cinfo.image_height = kHeight;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(kWidth * 3);
+    std::uint32_t seed = 12345u + variant;
+    while (cinfo.next_scanline < cinfo.image_height) {
+        PhotoRow(static_cast<int>(cinfo.next_scanline), variant, row, seed);
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return std::fclose(f) == 0;
+}
+
+// libjpeg on its own: default settings, RGB rows into one buffer.
+void BareDecode(const std::string& path, std::vector<JSAMPLE>& pixels) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return;
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, f);
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    const size_t rowBytes = static_cast<size_t>(cinfo.output_width) * 3;
+    pixels.resize(rowBytes * cinfo.output_height);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW rows[16];
+        for (int i = 0; i < 16; ++i)
+            rows[i] =
+                pixels.data() +
+                std::min<size_t>(cinfo.output_scanline + i, cinfo.output_height - 1) * rowBytes;
+        jpeg_read_scanlines(&cinfo, rows, 16);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    std::fclose(f);
+}
+
+void BM_LibjpegDecode(benchmark::State& state) {
+    std::vector<JSAMPLE> pixels;
+    for (auto _ : state)
+        for (const std::string& path : photos) {
+            BareDecode(path, pixels);
+            benchmark::DoNotOptimize(pixels.data());
+        }
+    state.SetItemsProcessed(state.iterations() * kPhotos);
+}
+
+// The shared decoder alone (what the loader calls before its pass).
+void BM_MediaLoadJpeg(benchmark::State& state) {
+    media::RgbPicture picture;
+    for (auto _ : state)
+        for (const std::string& path : photos) {
+            media::LoadJpeg(path, picture);
+            benchmark::DoNotOptimize(picture.rgb.data());
+        }
+    state.SetItemsProcessed(state.iterations() * kPhotos);
+}
+
+// The game's loader: decode, then the texture pass (full, crop or none).
+void BM_LoadPicturePixels(benchmark::State& state) {
+    const bool crop = state.range(0) > 0, brighten = state.range(0) > 1;
+    for (auto _ : state)
+        for (const std::string& path : photos) {
+            std::int32_t w = 0, h = 0;
+            benchmark::DoNotOptimize(LoadPicturePixels(path, w, h, brighten, crop).data());
+        }
+    state.SetItemsProcessed(state.iterations() * kPhotos);
+}
+
+// The pass alone on one decoded photo (processing full, crop or none).
+void BM_TexturePassOnly(benchmark::State& state) {
+    const bool crop = state.range(0) > 0, brighten = state.range(0) > 1;
+    std::vector<JSAMPLE> rgb;
+    BareDecode(photos[0], rgb);
+    std::vector<std::uint8_t> rgba;
+    for (auto _ : state) {
+        ProcessPicture(rgb.data(), kWidth, kHeight, brighten, crop, rgba);
+        benchmark::DoNotOptimize(rgba.data());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// Upload of the nine 12-megapixel buffers as textures (each deleted again).
+void BM_Upload(benchmark::State& state) {
+    std::int32_t w = 0, h = 0;
+    const std::vector<std::uint8_t> pixels = LoadPicturePixels(photos[0], w, h, true, true);
+    for (auto _ : state) {
+        std::vector<GLuint> names(kPhotos);
+        for (int k = 0; k < kPhotos; ++k) {
+            std::uint32_t texture = 0;
+            CreateTexture(pixels, w, h, texture);
+            names[k] = texture;
+        }
+        glFinish();
+        glDeleteTextures(kPhotos, names.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kPhotos);
+}
+
+int RunAll() {
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zpictures-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) return 1;
+    for (int k = 0; k < kPhotos; ++k) {
+        photos.push_back(pattern + "/photo" + std::to_string(k) + ".jpg");
+        if (!WritePhoto(photos.back(), k)) return 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    BENCHMARK(BM_LibjpegDecode)->Unit(benchmark::kMillisecond)->MinTime(3);
+    BENCHMARK(BM_MediaLoadJpeg)->Unit(benchmark::kMillisecond)->MinTime(3);
+    BENCHMARK(BM_LoadPicturePixels)
+        ->ArgName("processing")
+        ->Arg(2)
+        ->Arg(1)
+        ->Arg(0)
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(3);
+    BENCHMARK(BM_TexturePassOnly)
+        ->ArgName("processing")
+        ->Arg(2)
+        ->Arg(1)
+        ->Arg(0)
+        ->Unit(benchmark::kMillisecond);
+    const bool display = std::getenv("DISPLAY") && SDL_Init(SDL_INIT_VIDEO) == 0 && HasDisplay();
+    if (display) {
+        BENCHMARK(BM_Upload)->Unit(benchmark::kMillisecond);
+        runMode.windowed = true;
+        runMode.replaying = true;
+        spine.screenWidth = 1024;
+        spine.screenHeight = 768;
+        CreateMainWindow(WindowProcedure, 1024, 768, RunAll);
+        Shutdown();
+    } else {
+        std::printf("no display: the upload is not measured\n");
+        RunAll();
+    }
+    SDL_Quit();
+    std::filesystem::remove_all(pattern);
+    return 0;
+}
