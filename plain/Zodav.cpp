@@ -147,13 +147,17 @@ void MapPointer(int pixelX, int pixelY) {
     spine.pointerY = static_cast<float>(y - spine.viewOffsetY);
 }
 
-void GameInitialisation(std::uint64_t seed) {
-    Randomize(seed);
+void SetViewAndField() {
     spine.viewOffsetX = -13.0f;
     spine.viewOffsetY = -9.6f;
     spine.viewScale = 0.3f;
-    gameState.screenState = kScreenMainMenu;
     ComputeField();
+}
+
+void GameInitialisation(std::uint64_t seed) {
+    Randomize(seed);
+    SetViewAndField();
+    gameState.screenState = kScreenMainMenu;
     content.PictureList.clear();
     AddFilesToList(ContentFolder, "*.bmp", content.PictureList);
     AddFilesToList(ContentFolder, "*.jpg", content.PictureList);

@@ -91,6 +91,8 @@ void SetGameSeed(std::uint64_t seed);
 void GameInitialisation(std::uint64_t seed);
 // Field bounds and the sweep line for the current screen size.
 void ComputeField();
+// The fixed view transform, then the field bounds and the sweep line.
+void SetViewAndField();
 // Reads the pointer and maps it into field units.
 void MapPointer(int pixelX, int pixelY);
 

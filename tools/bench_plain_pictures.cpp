@@ -20,59 +20,19 @@
 #include "GLUse.h"
 #include "GLUsePicture.h"
 #include "OpenGL.h"
+#include "PhotoMaker.h"
 #include "WindUse.h"
 #include "Zodav.h"
 #include "media/Picture.h"
 
 namespace {
 
-constexpr int kWidth = 4000;
-constexpr int kHeight = 3000;
+using photo::kHeight;
+using photo::kWidth;
+using photo::WritePhoto;
 constexpr int kPhotos = 9;
 
 std::vector<std::string> photos;
-
-void PhotoRow(int y, int variant, std::vector<JSAMPLE>& row, std::uint32_t& seed) {
-    for (int x = 0; x < kWidth; ++x) {
-        seed = seed * 1664525u + 1013904223u;
-        const int noise = static_cast<int>(seed >> 27) - 16;
-        const int dx = (x + variant * 97) % 700 - 350, dy = y % 600 - 300;
-        const int disc = dx * dx + dy * dy < 200 * 200 ? 60 : 0;
-        const int base[3] = {90 + y * 100 / kHeight + disc, 120 + x * 80 / kWidth + variant,
-                             200 - y * 150 / kHeight + disc / 2};
-        for (int c = 0; c < 3; ++c) {
-            const int v = base[c] + noise + ((x * (c + 3) + y * (5 - c)) % 23);
-            row[x * 3 + c] = static_cast<JSAMPLE>(v < 0 ? 0 : v > 255 ? 255 : v);
-        }
-    }
-}
-
-bool WritePhoto(const std::string& path, int variant) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, f);
-    cinfo.image_width = kWidth;
-    cinfo.image_height = kHeight;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(kWidth * 3);
-    std::uint32_t seed = 12345u + variant;
-    while (cinfo.next_scanline < cinfo.image_height) {
-        PhotoRow(static_cast<int>(cinfo.next_scanline), variant, row, seed);
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    return std::fclose(f) == 0;
-}
 
 // libjpeg on its own: default settings, RGB rows into one buffer.
 void BareDecode(const std::string& path, std::vector<JSAMPLE>& pixels) {

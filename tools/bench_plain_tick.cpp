@@ -24,10 +24,7 @@ Snapshot MakeState() {
     Randomize(2024);
     spine.screenWidth = 1024;
     spine.screenHeight = 768;
-    spine.viewOffsetX = -13.0f;
-    spine.viewOffsetY = -9.6f;
-    spine.viewScale = 0.3f;
-    ComputeField();
+    SetViewAndField();
     gameState.ready = 1;
     gameState.particleLevel = 3;
     StartNewGame(1, 1);  // whirlwind, collisions game

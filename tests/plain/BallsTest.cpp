@@ -22,10 +22,7 @@ class BallsTest : public ::testing::Test {
         ResetAllState();
         spine.screenWidth = 1024;
         spine.screenHeight = 768;
-        spine.viewOffsetX = -13.0f;
-        spine.viewOffsetY = -9.6f;
-        spine.viewScale = 0.3f;
-        ComputeField();
+        SetViewAndField();
         gameState.particleLevel = 0;
         Randomize(7);
     }

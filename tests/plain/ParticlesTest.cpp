@@ -19,10 +19,7 @@ class ParticlesTest : public ::testing::Test {
         ResetAllState();
         spine.screenWidth = 1024;
         spine.screenHeight = 768;
-        spine.viewOffsetX = -13.0f;
-        spine.viewOffsetY = -9.6f;
-        spine.viewScale = 0.3f;
-        ComputeField();
+        SetViewAndField();
         Randomize(11);
     }
 

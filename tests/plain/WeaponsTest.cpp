@@ -21,10 +21,7 @@ class WeaponsTest : public ::testing::Test {
         ResetAllState();
         spine.screenWidth = 1024;
         spine.screenHeight = 768;
-        spine.viewOffsetX = -13.0f;
-        spine.viewOffsetY = -9.6f;
-        spine.viewScale = 0.3f;
-        ComputeField();
+        SetViewAndField();
         gameState.particleLevel = 0;
         gameState.screenState = kScreenPlay;
         Randomize(5);
