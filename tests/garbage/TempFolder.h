@@ -2,10 +2,13 @@
 // the current directory for the test's duration (the game reads relative paths).
 #pragma once
 
+#include <sys/wait.h>
 #include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 class TempFolder {
@@ -46,3 +49,19 @@ class TempFolder {
     std::filesystem::path path_;
     std::filesystem::path old_;
 };
+
+// Runs `check` with the rights of an ordinary player: as root (CI, containers), in a child process
+// that has become the user nobody, so that permission tests mean the same for everyone. True when
+// `check` returned true.
+inline bool AsUnprivileged(const std::function<bool()>& check) {
+    if (geteuid() != 0) return check();
+    const pid_t pid = fork();
+    if (pid < 0) return false;
+    if (pid == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid) return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
