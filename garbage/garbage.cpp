@@ -145,20 +145,26 @@ void ChooseContent() {
     }
 }
 
-void GameInit() {
+void GameInitWithClock(int32_t (*clock)()) {
     WindowHost->SetCursorPos(WindowHost->ScreenWidth() / 2, WindowHost->ScreenHeight() / 2);
     WindowHost->ShowCursor(true);
-    const int32_t now = Core->TimeMs();
     SetUpBins(WindowHost->Width(), WindowHost->Height());
-    StartPlay(now);  // hover, sun, empty list, first spawn, level, lives, score tick, radius
+    // Each timer starts from the clock as it reads at its own step: making a font takes time.
+    StartHoverAndSun(clock());
     MakeFonts(true);
     CreateDiskQuadric();
+    StartSpawning(clock());
     SeedGenerator();
+    StartCounters(clock());
     MakeFonts(false);
     ScanGarbageFolder();
     CloseSplash();
     WindowHost->ShowWindow();
     ChooseContent();
+}
+
+void GameInit() {
+    GameInitWithClock([] { return int32_t(Core->TimeMs()); });
 }
 
 void GameFree() {

@@ -23,6 +23,8 @@ void ReadConfiguration();
 void RegisterCallbacks();
 
 void GameInit();
+// GameInit with the clock it reads at each of its timed steps (the engine's clock in GameInit).
+void GameInitWithClock(int32_t (*clock)());
 void GameFree();
 void GameMessage(uint32_t msg, uint32_t wParam, uint32_t lParam);
 void GameUpdate();

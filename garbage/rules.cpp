@@ -50,17 +50,29 @@ void SetUpBins(int32_t width, int32_t height) {
     bins[1].Active = false;
 }
 
-void StartPlay(int32_t now) {
-    auto& g = GameState;
-    g.Hovered = -1;
-    g.SunTurnTime = now;
-    g.Items.clear();
+void StartHoverAndSun(int32_t now) {
+    GameState.Hovered = -1;
+    GameState.SunTurnTime = now;
+}
+
+void StartSpawning(int32_t now) {
+    GameState.Items.clear();
     // With the level-0 interval of 2500 ms the first piece comes 4.5 s after the start.
-    g.LastSpawn = {now + 2000, 0};
+    GameState.LastSpawn = {now + 2000, 0};
+}
+
+void StartCounters(int32_t now) {
+    auto& g = GameState;
     g.Level = 0;
     g.Lives = 10;
     g.LastScoreTick = now;
     g.ItemRadius = static_cast<float>(16 * Scale());
+}
+
+void StartPlay(int32_t now) {
+    StartHoverAndSun(now);
+    StartSpawning(now);
+    StartCounters(now);
 }
 
 void GrabBin() {

@@ -20,7 +20,8 @@
 //   15 AnimateHops
 //   16 SetBinHeights
 // GameMessage calls GrabBin on a left-button press and ReleaseBins on its release.
-// GameInit calls SetUpBins (its step 2) and StartPlay (its steps 3, 6 and 8) with the clock.
+// GameInit calls SetUpBins (its step 2), then StartHoverAndSun, StartSpawning and StartCounters
+// (its steps 3, 6 and 8), each with the clock read at that step.
 //
 // "now" is the engine clock in ms; width and height are the window size the engine reports.
 // The rules touch the engine only to play sounds, and only when its audio is bound.
@@ -31,8 +32,13 @@
 
 // Start values of both bins: bin 0 in play, bin 1 waiting for level 5.
 void SetUpBins(int32_t width, int32_t height);
-// Hovered, the sun's turn time, the empty list, the first spawn 4.5 s away, level, lives,
-// score tick and the piece radius.
+// No bin hovered; the sun's swing is timed from now.
+void StartHoverAndSun(int32_t now);
+// An empty list; the first piece comes 4.5 s from now.
+void StartSpawning(int32_t now);
+// Level, lives, the score tick from now, and the piece radius.
+void StartCounters(int32_t now);
+// The three above at one clock reading (a fresh game for tests and tools).
 void StartPlay(int32_t now);
 
 // Mouse buttons.

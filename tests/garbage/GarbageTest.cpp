@@ -63,6 +63,25 @@ TEST(GameInit, StartValuesWithoutAConfigFile) {
     EXPECT_EQ(game.folder().Read("config.txt"), "developer=1\r\n");
 }
 
+// A clock that moves 100 ms at every reading.
+int32_t clockReadings = 0;
+int32_t SteppingClock() {
+    return (++clockReadings) * 100;
+}
+
+// Making the fonts and the disk takes time: each timer must start from the clock read at its
+// own step (sun, then first spawn, then score tick), not from one reading before them all.
+TEST(GameInit, EachTimerReadsTheClockAtItsOwnStep) {
+    HeadlessGame game;
+    clockReadings = 0;
+    GameInitWithClock(SteppingClock);
+    EXPECT_EQ(GameState.SunTurnTime, 100);
+    EXPECT_EQ(GameState.LastSpawn[0], 2200);
+    EXPECT_EQ(GameState.LastScoreTick, 300);
+    EXPECT_EQ(clockReadings, 3);
+    GameFree();
+}
+
 // Each configuration gives its window size, scale and developer flag; sizes outside 4..40 are
 // refused for 10.
 TEST(ReadConfiguration, SizesAndDeveloperMode) {
