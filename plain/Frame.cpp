@@ -69,10 +69,11 @@ void DrawPointer() {
                 {3, 3, 3}, 0.8f);
 }
 
-// A field point in the drawing plane.
+// A field point in the drawing plane, worked out in double and rounded once.
 void FieldVertex(float x, float y) {
-    glVertex2f((x + spine.viewOffsetX) * spine.viewScale,
-               (y + spine.viewOffsetY) * spine.viewScale);
+    const double scale = spine.viewScale;
+    glVertex2f(static_cast<float>((static_cast<double>(x) + spine.viewOffsetX) * scale),
+               static_cast<float>((static_cast<double>(y) + spine.viewOffsetY) * scale));
 }
 
 void DrawFieldFrame() {
