@@ -99,7 +99,9 @@ bool WindowHost::CreateWindow(const char* caption, int x, int y, int width, int 
         log_.Line(std::string("window refused: ") + SDL_GetError());
         return false;
     }
-    return AttachWindow(window);
+    if (AttachWindow(window)) return true;
+    SDL_DestroyWindow(window);
+    return false;
 }
 
 bool WindowHost::AttachWindow(SDL_Window* window) {
@@ -115,7 +117,11 @@ bool WindowHost::AttachWindow(SDL_Window* window) {
     }
     window_ = window;
     destroyed_ = false;
-    if (!MakeContext()) return false;
+    if (!MakeContext()) {
+        // Refused: the window stays the caller's, who may destroy it; we must not touch it again.
+        window_ = nullptr;
+        return false;
+    }
     if (contextHook_) contextHook_();
     return true;
 }

@@ -3,6 +3,7 @@
 #include "g_cfg.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
@@ -46,6 +47,27 @@ bool FindKey(std::FILE* f, const std::string& key, std::string* value, bool* ok)
         }
     }
     return false;
+}
+
+// Opens the file for reading. Without waiting: a pipe by that name would otherwise hold the
+// start-up until some other program wrote into it. Null with *missing set when there is no such
+// file, null with *error set when it cannot be read.
+std::FILE* OpenExisting(const std::string& file, bool* missing, std::string* error) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *missing = errno == ENOENT || errno == ENOTDIR;
+        if (!*missing && error) *error = SystemError("cannot open", file, errno);
+        return nullptr;
+    }
+    struct stat st {};
+    std::FILE* f = nullptr;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (error) *error = "cannot read \"" + file + "\": not a plain file";
+    } else if (!(f = ::fdopen(fd, "rb")) && error) {
+        *error = SystemError("cannot open", file, errno);
+    }
+    if (!f) ::close(fd);
+    return f;
 }
 
 // Creates the missing file with the one line key=fallback and a Windows line end.
@@ -104,15 +126,13 @@ std::optional<int32_t> ParseDecimal(const std::string& s, std::size_t pos, bool 
 std::string ReadConfigString(const std::string& file, const std::string& key,
                              const std::string& fallback, std::string* error) {
     std::string result = fallback;
-    std::FILE* f = std::fopen(file.c_str(), "rbe");
-    if (!f && (errno == ENOENT || errno == ENOTDIR)) {  // missing: make it
+    bool missing = false;
+    std::FILE* f = OpenExisting(file, &missing, error);
+    if (missing) {  // make it
         CreateWithDefault(file, key, fallback, error);
         return result;
     }
-    if (!f) {
-        if (error) *error = SystemError("cannot open", file, errno);
-        return result;
-    }
+    if (!f) return result;
     bool ok = true;
     std::string value;
     if (FindKey(f, key, &value, &ok)) result = value;

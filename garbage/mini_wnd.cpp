@@ -3,6 +3,7 @@
 #include "mini_wnd.h"
 
 #include <SDL.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -37,6 +38,12 @@ SDL_Surface* SurfaceFrom(const media::RgbPicture& picture) {
 
 std::optional<TBitmapDimension> ReadBitmapDimension(const std::string& fileName,
                                                     std::string* error) {
+    // Only plain files (or links to them): opening a pipe would wait for a writer.
+    struct stat st {};
+    if (::stat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        if (error) *error = "\"" + fileName + "\" is not a plain file";
+        return std::nullopt;
+    }
     std::FILE* f = std::fopen(fileName.c_str(), "rb");
     if (!f) {
         if (error) *error = "cannot open \"" + fileName + "\"";

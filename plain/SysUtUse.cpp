@@ -17,12 +17,13 @@ bool MatchesMask(const std::string& name, const std::string& mask) {
     std::size_t n = 0, m = 0;
     std::size_t starMask = std::string::npos, starName = 0;
     while (n < name.size()) {
-        if (m < mask.size() && (mask[m] == '?' || Lower(mask[m]) == Lower(name[n]))) {
-            ++n;
-            ++m;
-        } else if (m < mask.size() && mask[m] == '*') {
+        // A "*" in the mask is always a wildcard, even against a "*" in the name (legal here).
+        if (m < mask.size() && mask[m] == '*') {
             starMask = m++;
             starName = n;
+        } else if (m < mask.size() && (mask[m] == '?' || Lower(mask[m]) == Lower(name[n]))) {
+            ++n;
+            ++m;
         } else if (starMask != std::string::npos) {
             m = starMask + 1;
             n = ++starName;

@@ -103,7 +103,8 @@ class IWindowHost {
     // Headless: records the size only. False (logged) when no window or context can be made.
     virtual bool CreateWindow(const char* caption, int x, int y, int width, int height) = 0;
     // Attaches a window the game made itself (it must carry SDL_WINDOW_OPENGL); false (logged)
-    // when no GL context can be made on it. The engine renders into it and owns it from now on.
+    // when no GL context can be made on it, and the window stays the caller's. Once attached
+    // the engine renders into it and owns it.
     virtual bool AttachWindow(SDL_Window* window) = 0;
     // Sets the window's own procedure: it gets every message before the ExMessage callback.
     virtual void SetWindowProc(ExMessageProc proc) = 0;

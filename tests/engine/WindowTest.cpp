@@ -336,6 +336,9 @@ TEST(GameMadeWindow, AttachedOnlyWhenItCarriesOpenGl) {
     ASSERT_NE(plain, nullptr);
     EXPECT_FALSE(host->AttachWindow(plain)) << "a window without OpenGL was taken";
     EXPECT_NE(engine.Log().find("GL context refused"), std::string::npos) << engine.Log();
+    // Refused, the window is still ours to destroy: the engine must hold on to nothing of it.
+    EXPECT_EQ(host->Handle(), nullptr) << "a refused window is still held";
+    SDL_DestroyWindow(plain);
     SDL_Window* game = SDL_CreateWindow(
         "Scrapfall | Velmora", 0, 0, 50, 60,
         SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP);

@@ -127,6 +127,15 @@ TEST(ReadConfigInt, UnreadableFileFallsBackAndSaysWhy) {
     EXPECT_FALSE(error.empty());
 }
 
+// A pipe named config.txt must not hold the start-up until something writes into it.
+TEST(ReadConfigInt, PipeFallsBackWithoutWaiting) {
+    TempFolder dir;
+    ASSERT_EQ(mkfifo((dir / "config.txt").c_str(), 0600), 0);
+    std::string error;
+    EXPECT_EQ(ReadConfigInt(dir / "config.txt", "size", 10, &error), 10);
+    EXPECT_NE(error.find("not a plain file"), std::string::npos) << error;
+}
+
 TEST(ReadConfigInt, ReadOnlyFolderFallsBackAndSaysWhy) {
     TempFolder dir;
     chmod(dir.path().c_str(), 0555);

@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "TempFolder.h"
 #include "media/Picture.h"
@@ -66,6 +67,8 @@ TEST(ReadBitmapDimension, NeedsBothHeaders) {
     std::string error;
     EXPECT_FALSE(ReadBitmapDimension(dir / "missing.bmp", &error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
+    ASSERT_EQ(mkfifo((dir / "pipe.bmp").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadBitmapDimension(dir / "pipe.bmp", &error)) << "a pipe waits for a writer";
     EXPECT_FALSE(ReadBitmapDimension(dir / "short14.bmp"));
     EXPECT_FALSE(ReadBitmapDimension(dir / "short53.bmp"));
     auto d = ReadBitmapDimension(dir / "headers-only.bmp");

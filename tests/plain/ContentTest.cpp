@@ -53,7 +53,8 @@ TEST(ContentFolder, ListingTakesFilesByMaskInNameOrder) {
     const std::string g = dir / "g";
     fs::create_directories(g + "/sub");
     fs::create_directories(g + "/x.bmp");
-    for (const char* name : {"b.jpg", "a.BMP", "c.Jpg", ".hidden.bmp", "notes.txt", "sub/in.bmp"})
+    for (const char* name :
+         {"b.jpg", "a.BMP", "c.Jpg", ".hidden.bmp", "notes.txt", "sub/in.bmp", "*s.ogg"})
         Touch(g + "/" + name);
     fs::create_symlink("a.BMP", g + "/link.bmp");
     fs::create_directory_symlink("sub", g + "/dirlink.bmp");
@@ -81,6 +82,7 @@ TEST(ContentFolder, ListingTakesFilesByMaskInNameOrder) {
         {"a pipe is listed (and would block its loader)", g + "/", "*.wav", {}, {}},
         {"a missing folder fails loudly", dir / "none/", "*.bmp", {"q"}, {"q"}},
         {"the mask is not honoured", g + "/", "n?tes.*", {}, {"notes.txt"}},
+        {"a '*' in a name stops the mask's wildcard", g + "/", "*.ogg", {}, {"*s.ogg"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
