@@ -262,6 +262,34 @@ TEST_F(BallsTest, CollisionsGameMarksBothButBurstsOnlyWithAThird) {
     EXPECT_EQ(gameState.score, 10);
 }
 
+TEST_F(BallsTest, BallsExactlyTouchingNeitherExchangeNorMark) {
+    gameState.gameType = 1;
+    gameState.damping = 1.0f;
+    // After moving the centres are (5, 5) and (7, 5): exactly two radii apart.
+    Put(0, 4.5f, 5, 0.5f, 0, 3);
+    Put(1, 7.5f, 5, -0.5f, 0, 3);
+    StepBalls();
+    EXPECT_FLOAT_EQ(balls.BallPool[0].velocity.x, 0.5f);
+    EXPECT_FLOAT_EQ(balls.BallPool[1].velocity.x, -0.5f);
+    EXPECT_EQ(balls.BallPool[0].mark, 0);
+    EXPECT_EQ(balls.BallPool[1].mark, 0);
+    EXPECT_FLOAT_EQ(balls.BallPool[0].position.x, 5.0f);
+    EXPECT_FLOAT_EQ(balls.BallPool[1].position.x, 7.0f);
+}
+
+TEST_F(BallsTest, SeparationPushOfALaterBallReplacesTheEarlierOne) {
+    gameState.damping = 1.0f;
+    // Ball 2 sits between balls 0 and 1, overlapping each by 0.2. Ball 0 sets its push to 0.1
+    // rightwards, then ball 1 replaces it with 0.1 leftwards; summed, the pushes would cancel.
+    Put(0, 5, 9);
+    Put(1, 8.6f, 9);
+    Put(2, 6.8f, 9);
+    StepBalls();
+    EXPECT_NEAR(balls.BallPool[2].position.x, 6.7, 1e-5);
+    EXPECT_NEAR(balls.BallPool[0].position.x, 4.9, 1e-5);
+    EXPECT_NEAR(balls.BallPool[1].position.x, 8.7, 1e-5);
+}
+
 TEST_F(BallsTest, ContactsMarkNothingOutsideTheCollisionsGame) {
     for (std::uint8_t type : {0, 2, 3}) {
         balls = BallState{};
