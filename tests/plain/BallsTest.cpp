@@ -2,6 +2,7 @@
 // bursts and the picture choice. Every expectation is worked out by hand from the rules.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -165,6 +166,61 @@ TEST_F(BallsTest, ABallStillOverlappingIsNegatedAgainOnEveryStep) {
     EXPECT_NEAR(b.position.x, 1.0, 1e-6);
     StepBalls();
     EXPECT_FLOAT_EQ(b.velocity.x, 0.5f) << "x - r = -0.5: overlapping again";
+}
+
+// ---- The order of the phases of one step ----
+
+struct PhaseCase {
+    const char* name;
+    std::function<void()> setUp;
+    std::function<void()> check;
+};
+
+TEST_F(BallsTest, StepPhasesRunInOrder) {
+    const PhaseCase cases[] = {
+        {"the ball moves before it is damped",
+         [] {
+             gameState.damping = 0.98f;
+             Put(0, 10, 9, 0.5f, 0);
+         },
+         [] {
+             EXPECT_FLOAT_EQ(balls.BallPool[0].position.x, 10.5f);
+             EXPECT_FLOAT_EQ(balls.BallPool[0].velocity.x, 0.49f);
+         }},
+        {"the sparks step before a vanishing ball throws new ones",
+         [] {
+             gameState.particleLevel = 1;
+             Put(0, 10, 9).burst = 21;
+         },
+         [] {
+             ASSERT_GE(LiveParticleCount(), 20);
+             for (const Particle& p : particles.ParticlePool) {
+                 if (!p.alive) continue;
+                 EXPECT_EQ(p.fade, 0);
+                 EXPECT_FLOAT_EQ(p.position.x, 10);
+                 EXPECT_FLOAT_EQ(p.position.y, 9);
+             }
+         }},
+        {"a ball bounces off the wall before it hands on its velocity",
+         [] {
+             // Ball 0 reaches past the left wall at 0.6 and touches the standing ball 1: its
+             // velocity, already turned to +0.2, goes to ball 1.
+             Put(0, 0.8f, 9, -0.2f, 0);
+             Put(1, 2.4f, 9);
+         },
+         [] {
+             EXPECT_NEAR(balls.BallPool[0].velocity.x, 0, 1e-6);
+             EXPECT_NEAR(balls.BallPool[1].velocity.x, 0.2, 1e-6);
+         }},
+    };
+    for (const PhaseCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        gameState.damping = 1.0f;
+        c.setUp();
+        StepBalls();
+        c.check();
+    }
 }
 
 TEST_F(BallsTest, ABallExactlyTouchingAWallDoesNotBounce) {
