@@ -2,6 +2,7 @@
 // bursts and the picture choice. Every expectation is worked out by hand from the rules.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -167,6 +168,61 @@ TEST_F(BallsTest, ABallStillOverlappingIsNegatedAgainOnEveryStep) {
     EXPECT_FLOAT_EQ(b.velocity.x, 0.5f) << "x - r = -0.5: overlapping again";
 }
 
+// ---- The order of the phases of one step ----
+
+struct PhaseCase {
+    const char* name;
+    std::function<void()> setUp;
+    std::function<void()> check;
+};
+
+TEST_F(BallsTest, StepPhasesRunInOrder) {
+    const PhaseCase cases[] = {
+        {"the ball moves before it is damped",
+         [] {
+             gameState.damping = 0.98f;
+             Put(0, 10, 9, 0.5f, 0);
+         },
+         [] {
+             EXPECT_FLOAT_EQ(balls.BallPool[0].position.x, 10.5f);
+             EXPECT_FLOAT_EQ(balls.BallPool[0].velocity.x, 0.49f);
+         }},
+        {"the sparks step before a vanishing ball throws new ones",
+         [] {
+             gameState.particleLevel = 1;
+             Put(0, 10, 9).burst = 21;
+         },
+         [] {
+             ASSERT_GE(LiveParticleCount(), 20);
+             for (const Particle& p : particles.ParticlePool) {
+                 if (!p.alive) continue;
+                 EXPECT_EQ(p.fade, 0);
+                 EXPECT_FLOAT_EQ(p.position.x, 10);
+                 EXPECT_FLOAT_EQ(p.position.y, 9);
+             }
+         }},
+        {"a ball bounces off the wall before it hands on its velocity",
+         [] {
+             // Ball 0 reaches past the left wall at 0.6 and touches the standing ball 1: its
+             // velocity, already turned to +0.2, goes to ball 1.
+             Put(0, 0.8f, 9, -0.2f, 0);
+             Put(1, 2.4f, 9);
+         },
+         [] {
+             EXPECT_NEAR(balls.BallPool[0].velocity.x, 0, 1e-6);
+             EXPECT_NEAR(balls.BallPool[1].velocity.x, 0.2, 1e-6);
+         }},
+    };
+    for (const PhaseCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        gameState.damping = 1.0f;
+        c.setUp();
+        StepBalls();
+        c.check();
+    }
+}
+
 TEST_F(BallsTest, ABallExactlyTouchingAWallDoesNotBounce) {
     gameState.damping = 1.0f;
     Put(0, 1.0f, 9, 0, 0.1f);
@@ -260,6 +316,34 @@ TEST_F(BallsTest, CollisionsGameMarksBothButBurstsOnlyWithAThird) {
     }
     EXPECT_EQ(balls.BallPool[2].burst, 0);
     EXPECT_EQ(gameState.score, 10);
+}
+
+TEST_F(BallsTest, BallsExactlyTouchingNeitherExchangeNorMark) {
+    gameState.gameType = 1;
+    gameState.damping = 1.0f;
+    // After moving the centres are (5, 5) and (7, 5): exactly two radii apart.
+    Put(0, 4.5f, 5, 0.5f, 0, 3);
+    Put(1, 7.5f, 5, -0.5f, 0, 3);
+    StepBalls();
+    EXPECT_FLOAT_EQ(balls.BallPool[0].velocity.x, 0.5f);
+    EXPECT_FLOAT_EQ(balls.BallPool[1].velocity.x, -0.5f);
+    EXPECT_EQ(balls.BallPool[0].mark, 0);
+    EXPECT_EQ(balls.BallPool[1].mark, 0);
+    EXPECT_FLOAT_EQ(balls.BallPool[0].position.x, 5.0f);
+    EXPECT_FLOAT_EQ(balls.BallPool[1].position.x, 7.0f);
+}
+
+TEST_F(BallsTest, SeparationPushOfALaterBallReplacesTheEarlierOne) {
+    gameState.damping = 1.0f;
+    // Ball 2 sits between balls 0 and 1, overlapping each by 0.2. Ball 0 sets its push to 0.1
+    // rightwards, then ball 1 replaces it with 0.1 leftwards; summed, the pushes would cancel.
+    Put(0, 5, 9);
+    Put(1, 8.6f, 9);
+    Put(2, 6.8f, 9);
+    StepBalls();
+    EXPECT_NEAR(balls.BallPool[2].position.x, 6.7, 1e-5);
+    EXPECT_NEAR(balls.BallPool[0].position.x, 4.9, 1e-5);
+    EXPECT_NEAR(balls.BallPool[1].position.x, 8.7, 1e-5);
 }
 
 TEST_F(BallsTest, ContactsMarkNothingOutsideTheCollisionsGame) {

@@ -1,8 +1,11 @@
 // The spine: key table on every screen, pointer mapping, field bounds, game start and end, ticks.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "Balls.h"
 #include "Screens.h"
+#include "WindUse.h"
 #include "Zodav.h"
 
 namespace {
@@ -177,6 +180,57 @@ TEST_F(Spine, AGameWithoutMatchesLasts1001Ticks) {
     EXPECT_EQ(gameState.gameType, 0);
     EXPECT_FLOAT_EQ(gameState.damping, 1.0f);
     EXPECT_EQ(screens.timeText.visible, 0);
+}
+
+Ball& PutStill(int slot, float x, float y, std::uint8_t colour) {
+    Ball& b = balls.BallPool[slot];
+    b = Ball{};
+    b.alive = 1;
+    b.position = {x, y};
+    b.radius = 1.0f;
+    b.colour = colour;
+    return b;
+}
+
+struct PlayTickCase {
+    const char* name;
+    std::uint8_t weapon, gameType;
+    std::function<void()> setUp;
+    std::function<void()> check;
+};
+
+TEST_F(Spine, APlayTickRunsWeaponsThenBallsThenMatches) {
+    const PlayTickCase cases[] = {
+        {"matches are resolved after the step has marked the balls under the line", 0, 2,
+         [] {
+             spine.sweepA = {0, 5};
+             spine.sweepB = {26, 5};
+             for (int i = 0; i < 3; ++i)
+                 PutStill(i, 5.0f + 5 * i, 5, 1);
+             gameState.maxBalls = 3;
+         },
+         [] {
+             EXPECT_EQ(gameState.score, 10);
+             for (int i = 0; i < 3; ++i)
+                 EXPECT_EQ(balls.BallPool[i].burst, 1) << i;
+         }},
+        {"the weapon pushes before the balls move", 0, 1,
+         [] {
+             SetReplayCursorPos(512, 384);  // the field point (13, 9.6)
+             spine.leftHeld = 1;
+             PutStill(0, 15, 9.6f, 1);
+             gameState.maxBalls = 1;
+         },
+         [] { EXPECT_NEAR(balls.BallPool[0].position.x, 15 + 2.0 / 7, 1e-5); }},
+    };
+    for (const PlayTickCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        StartNewGame(c.weapon, c.gameType);
+        c.setUp();
+        Tick();
+        c.check();
+    }
 }
 
 TEST_F(Spine, APausedGameIsFrozen) {

@@ -117,6 +117,9 @@ TEST_F(WeaponsTest, BeamDrivesTheBandOnThePointersSideOnly) {
         {"outside the band", {20, 12.0f}, 0, 0},
         {"left of S", {6, 9.6f}, 0, 0},
         {"in the band but outside the fan", {14, 11.5f}, 0, 0},
+        {"on the band's edge", {24, 11.6f}, 0, 0},
+        {"23 degrees off the beam seen from S", {16, 10.9f}, 0.03375f, -0.03375f},
+        {"28 degrees off the beam seen from S", {16, 11.2f}, 0, 0},
         {"past the pointer", {27, 9.6f}, 0.05f, -0.05f},
     };
     for (const BeamCase& c : cases) {
