@@ -151,10 +151,10 @@ int Audio::LoadSound(const char* file, int /*flags*/) {
         }
     } else {
         // No device to play on, but the file is still decoded once to tell good from bad.
-        SDL_AudioSpec spec;
+        SDL_AudioSpec format;
         Uint8* buffer = nullptr;
         Uint32 length = 0;
-        if (!SDL_LoadWAV(path.c_str(), &spec, &buffer, &length)) {
+        if (!SDL_LoadWAV(path.c_str(), &format, &buffer, &length)) {
             log_.Line("sound refused: " + path + " (" + SDL_GetError() + ")");
             return 0;
         }

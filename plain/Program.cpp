@@ -72,8 +72,8 @@ int BakePicture(const Options& options) {
 
 }  // namespace
 
-// Floating-point exceptions stay masked for the whole run (the default of SSE arithmetic here), so a
-// division by zero or an invalid operation gives an infinity or NaN instead of stopping the game.
+// Floating-point exceptions stay masked for the whole run (the default of SSE arithmetic here), so
+// a division by zero or an invalid operation gives an infinity or NaN instead of stopping the game.
 int ZodavMain(int argc, char** argv) {
     Options options;
     std::string error;

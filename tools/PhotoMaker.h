@@ -1,7 +1,9 @@
-// A photo-like JPEG for the picture benchmarks: 4000 x 3000 pixels of gradients, discs and noise,
-// written with libjpeg's compressor at quality 90 (about the size of a camera's photo).
+// For the picture benchmarks: a photo-like JPEG, 4000 x 3000 pixels of gradients, discs and noise
+// written with libjpeg's compressor at quality 90 (about the size of a camera's photo), and the
+// bare libjpeg decode the game's loaders are compared with.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -54,6 +56,33 @@ inline bool WritePhoto(const std::string& path, int variant) {
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     return std::fclose(f) == 0;
+}
+
+// libjpeg on its own: default settings, RGB rows into one buffer.
+inline void BareDecode(const std::string& path, std::vector<JSAMPLE>& pixels) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return;
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, f);
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    const size_t rowBytes = static_cast<size_t>(cinfo.output_width) * 3;
+    pixels.resize(rowBytes * cinfo.output_height);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW rows[16];
+        for (int i = 0; i < 16; ++i)
+            rows[i] =
+                pixels.data() +
+                std::min<size_t>(cinfo.output_scanline + i, cinfo.output_height - 1) * rowBytes;
+        jpeg_read_scanlines(&cinfo, rows, 16);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    std::fclose(f);
 }
 
 }  // namespace photo

@@ -53,25 +53,10 @@ void LoadJpegNinePhotosReusingThePicture(benchmark::State& state) {
 
 // The plainest use of libjpeg: stdio source, default settings, one preallocated buffer.
 void BareLibjpegNinePhotos(benchmark::State& state) {
-    std::vector<JSAMPLE> pixels(static_cast<std::size_t>(kWidth) * kHeight * 3);
+    std::vector<JSAMPLE> pixels;
     for (auto _ : state) {
         for (int i = 0; i < kPhotos; ++i) {
-            std::FILE* f = std::fopen(photoPath.c_str(), "rb");
-            jpeg_decompress_struct cinfo{};
-            jpeg_error_mgr err{};
-            cinfo.err = jpeg_std_error(&err);
-            jpeg_create_decompress(&cinfo);
-            jpeg_stdio_src(&cinfo, f);
-            jpeg_read_header(&cinfo, TRUE);
-            cinfo.out_color_space = JCS_RGB;
-            jpeg_start_decompress(&cinfo);
-            while (cinfo.output_scanline < cinfo.output_height) {
-                JSAMPROW row = &pixels[cinfo.output_scanline * cinfo.output_width * 3];
-                jpeg_read_scanlines(&cinfo, &row, 1);
-            }
-            jpeg_finish_decompress(&cinfo);
-            jpeg_destroy_decompress(&cinfo);
-            std::fclose(f);
+            photo::BareDecode(photoPath, pixels);
             benchmark::DoNotOptimize(pixels.data());
         }
     }

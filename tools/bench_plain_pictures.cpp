@@ -34,38 +34,11 @@ constexpr int kPhotos = 9;
 
 std::vector<std::string> photos;
 
-// libjpeg on its own: default settings, RGB rows into one buffer.
-void BareDecode(const std::string& path, std::vector<JSAMPLE>& pixels) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return;
-    jpeg_decompress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, f);
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&cinfo);
-    const size_t rowBytes = static_cast<size_t>(cinfo.output_width) * 3;
-    pixels.resize(rowBytes * cinfo.output_height);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW rows[16];
-        for (int i = 0; i < 16; ++i)
-            rows[i] =
-                pixels.data() +
-                std::min<size_t>(cinfo.output_scanline + i, cinfo.output_height - 1) * rowBytes;
-        jpeg_read_scanlines(&cinfo, rows, 16);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    std::fclose(f);
-}
-
 void BM_LibjpegDecode(benchmark::State& state) {
     std::vector<JSAMPLE> pixels;
     for (auto _ : state)
         for (const std::string& path : photos) {
-            BareDecode(path, pixels);
+            photo::BareDecode(path, pixels);
             benchmark::DoNotOptimize(pixels.data());
         }
     state.SetItemsProcessed(state.iterations() * kPhotos);
@@ -97,7 +70,7 @@ void BM_LoadPicturePixels(benchmark::State& state) {
 void BM_TexturePassOnly(benchmark::State& state) {
     const bool crop = state.range(0) > 0, brighten = state.range(0) > 1;
     std::vector<JSAMPLE> rgb;
-    BareDecode(photos[0], rgb);
+    photo::BareDecode(photos[0], rgb);
     std::vector<std::uint8_t> rgba;
     for (auto _ : state) {
         ProcessPicture(rgb.data(), kWidth, kHeight, brighten, crop, rgba);

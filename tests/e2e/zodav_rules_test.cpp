@@ -223,23 +223,4 @@ TEST_F(ZodavRules, APausedGameIsFrozenAndResumes) {
     EXPECT_EQ(gameState.ticksPlayed, played + 1) << "time runs again";
 }
 
-TEST_F(ZodavRules, AGameWithoutMatchesLasts1001Ticks) {
-    ResetAllState();
-    spine.screenWidth = 1024;
-    spine.screenHeight = 768;
-    GameInitialisation(9);
-    StartNewGame(0, 1);
-    gameState.maxBalls = 0;  // no balls, so nothing can match
-    int ticks = 0;
-    while (gameState.screenState == kScreenPlay && ticks < 5000) {
-        Tick();
-        ++ticks;
-    }
-    EXPECT_EQ(ticks, 1001);
-    EXPECT_EQ(gameState.ticksPlayed, 1001);
-    EXPECT_EQ(gameState.timeLeft, 0);
-    EXPECT_EQ(gameState.screenState, kScreenGameOver);
-    EXPECT_FLOAT_EQ(gameState.damping, 1.0f);
-}
-
 }  // namespace

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "../plain/SoundTestKit.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -92,20 +94,8 @@ std::vector<nlohmann::json> Dumps(const Folder& folder) {
     return lines;
 }
 
-// Peak |sample| of each 10 ms window of the captured 44100 Hz 16-bit stereo output.
 std::vector<int> Peaks(const Folder& folder) {
-    std::ifstream in(folder.path + "/out.raw", std::ios::binary);
-    std::vector<int> peaks;
-    std::int16_t frame[2];
-    int peak = 0, count = 0;
-    while (in.read(reinterpret_cast<char*>(frame), sizeof frame)) {
-        peak = std::max({peak, std::abs(int{frame[0]}), std::abs(int{frame[1]})});
-        if (++count == 441) {
-            peaks.push_back(peak);
-            peak = count = 0;
-        }
-    }
-    return peaks;
+    return soundkit::PeaksOf(folder.path + "/out.raw");
 }
 
 std::string Repeat(const std::string& line, int times) {

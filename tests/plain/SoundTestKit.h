@@ -78,6 +78,23 @@ inline void Wait(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+// Peak of |sample| over each 10 ms window of a capture of SDL's disk driver (44100 Hz, 16-bit
+// stereo).
+inline std::vector<int> PeaksOf(const std::string& capture) {
+    std::ifstream in(capture, std::ios::binary);
+    std::vector<int> peaks;
+    std::int16_t frame[2];
+    int peak = 0, count = 0;
+    while (in.read(reinterpret_cast<char*>(frame), sizeof frame)) {
+        peak = std::max({peak, std::abs(int{frame[0]}), std::abs(int{frame[1]})});
+        if (++count == 441) {
+            peaks.push_back(peak);
+            peak = count = 0;
+        }
+    }
+    return peaks;
+}
+
 // The audio layer opened on SDL's disk driver, writing into `file`; the capture is read after
 // the layer is freed (which flushes the file).
 struct DiskAudio {
@@ -96,18 +113,7 @@ struct DiskAudio {
     // Peak of |sample| over each 10 ms window of the captured 44100 Hz stereo output.
     std::vector<int> Peaks() {
         Close();
-        std::ifstream in(file, std::ios::binary);
-        std::vector<int> peaks;
-        std::int16_t frame[2];
-        int peak = 0, count = 0;
-        while (in.read(reinterpret_cast<char*>(frame), sizeof frame)) {
-            peak = std::max({peak, std::abs(int{frame[0]}), std::abs(int{frame[1]})});
-            if (++count == 441) {
-                peaks.push_back(peak);
-                peak = count = 0;
-            }
-        }
-        return peaks;
+        return PeaksOf(file);
     }
     // The captured left channel, for frequency measurements.
     std::vector<std::int16_t> Left() {
