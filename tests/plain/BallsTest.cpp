@@ -9,6 +9,7 @@
 
 #include "Balls.h"
 #include "Content.h"
+#include "FreshProgram.h"
 #include "Particles.h"
 #include "Random.h"
 #include "Screens.h"
@@ -20,10 +21,7 @@ namespace {
 class BallsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetAllState();
-        spine.screenWidth = 1024;
-        spine.screenHeight = 768;
-        SetViewAndField();
+        FreshProgram();
         gameState.particleLevel = 0;
         Randomize(7);
     }

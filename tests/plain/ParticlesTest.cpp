@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Balls.h"
+#include "FreshProgram.h"
 #include "Particles.h"
 #include "Random.h"
 #include "Weapons.h"
@@ -17,10 +18,7 @@ namespace {
 class ParticlesTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetAllState();
-        spine.screenWidth = 1024;
-        spine.screenHeight = 768;
-        SetViewAndField();
+        FreshProgram();
         Randomize(11);
     }
 

@@ -5,6 +5,7 @@
 
 #include "Balls.h"
 #include "Content.h"
+#include "FreshProgram.h"
 #include "Screens.h"
 #include "Zodav.h"
 #include "media/Cp1251.h"
@@ -34,9 +35,7 @@ const std::string kAuthor = "       K O R V E N";
 class ScreensTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetAllState();
-        spine.screenWidth = 1024;
-        spine.screenHeight = 768;
+        FreshProgram();
         GameInitialisation(7);
     }
 

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "Balls.h"
+#include "FreshProgram.h"
 #include "Screens.h"
 #include "WindUse.h"
 #include "Zodav.h"
@@ -13,9 +14,7 @@ namespace {
 class Spine : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetAllState();
-        spine.screenWidth = 1024;
-        spine.screenHeight = 768;
+        FreshProgram();
         GameInitialisation(7);
     }
     static void Key(int vk) { WindowProcedure({MessageType::KeyDown, vk}); }

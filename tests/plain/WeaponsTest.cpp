@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "Balls.h"
+#include "FreshProgram.h"
 #include "Particles.h"
 #include "Random.h"
 #include "Weapons.h"
@@ -18,10 +19,7 @@ constexpr double kHalf = 0.70710678118654752;  // cos 45
 class WeaponsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetAllState();
-        spine.screenWidth = 1024;
-        spine.screenHeight = 768;
-        SetViewAndField();
+        FreshProgram();
         gameState.particleLevel = 0;
         gameState.screenState = kScreenPlay;
         Randomize(5);
