@@ -1,6 +1,6 @@
 // The game's binding to its engine: exInit at start, the interface pointers held until exit,
 // and the game's few lines for the engine's log.
-#include "eXgine.h"
+#include "eXgine_binding.h"
 
 #include <cstdio>
 #include <vector>

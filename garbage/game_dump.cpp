@@ -2,7 +2,7 @@
 // clock, the window size, the quit flag, the content list and the updates run so far.
 #include "game_dump.h"
 
-#include "eXgine.h"
+#include "eXgine_binding.h"
 #include "game_state.h"
 #include "garbage_files.h"
 #include "window.h"

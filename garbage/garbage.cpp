@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "drawing.h"
-#include "eXgine.h"
+#include "eXgine_binding.h"
 #include "g_cfg.h"
 #include "game_state.h"
 #include "garbage_files.h"

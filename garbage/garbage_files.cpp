@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <array>
 
-#include "eXgine.h"
+#include "eXgine_binding.h"
 
 std::vector<TGarbageFile> GarbageFiles;
 int32_t PictureCount = 0;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "eXgine.h"
+#include "eXgine_binding.h"
 #include "game_dump.h"
 #include "garbage.h"
 #include "options.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "eXgine.h"
+#include "eXgine_binding.h"
 #include "game_dump.h"
 #include "garbage.h"
 #include "options.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "collisions.h"
-#include "eXgine.h"
+#include "eXgine_binding.h"
 #include "game_state.h"
 #include "random.h"
 

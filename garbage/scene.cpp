@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "drawing.h"
-#include "eXgine.h"
+#include "eXgine_binding.h"
 #include "game_state.h"
 #include "garbage_files.h"
 

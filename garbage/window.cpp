@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "eXgine.h"
+#include "eXgine_binding.h"
 
 SDL_Window* GameWindow = nullptr;
 int32_t GameWindowWidth = 0;

@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "drawing.h"
-#include "eXgine.h"
+#include "eXgine_binding.h"
 #include "game_state.h"
 #include "random.h"
 #include "rules.h"

@@ -8,7 +8,7 @@
 #include <set>
 
 #include "TempFolder.h"
-#include "eXgine.h"
+#include "eXgine_binding.h"
 #include "game_state.h"
 #include "garbage_files.h"
 #include "random.h"

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "TempFolder.h"
-#include "eXgine.h"
+#include "eXgine_binding.h"
 #include "game_state.h"
 #include "garbage.h"
 #include "window.h"

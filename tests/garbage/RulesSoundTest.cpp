@@ -7,7 +7,7 @@
 #include <string>
 
 #include "TempFolder.h"
-#include "eXgine.h"
+#include "eXgine_binding.h"
 #include "game_state.h"
 #include "rules.h"
 

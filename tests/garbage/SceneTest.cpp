@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "drawing.h"
-#include "eXgine.h"
+#include "eXgine_binding.h"
 #include "game_state.h"
 #include "rules.h"
 #include "scene.h"

@@ -3,8 +3,8 @@
 // an engine (rules in tests, headless tools) must check a pointer before calling through it.
 #pragma once
 
-// The engine's one public header (same file name as this one, hence the explicit path).
-#include "../engine/include/eXgine.h"
+// The engine's one public header.
+#include "eXgine.h"
 
 #include <string>
 
