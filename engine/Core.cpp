@@ -151,7 +151,8 @@ void Core::EndLoop() {
 
 void Core::Update() {
     Call(ExUpdate);
-    ++updates_;
+    // Said once in live play, so that whoever watches the log knows the game is under way.
+    if (++updates_ == 1 && !manual_) log_.Line("first update done");
 }
 
 void Core::RenderFrame(long long nowMs) {

@@ -193,3 +193,24 @@ void GameUpdate() {
     if (QuitRequested) DestroyGameWindow();
     RunUpdateSteps(Core->TimeMs(), WindowHost->Width(), WindowHost->Height());
 }
+
+void ResetAllState() {
+    // Whatever a test left open is released first: the engine takes its window with it.
+    CloseSplash();
+    FreeDiskQuadric();
+    UnbindEngine();
+    SplashWindow = TSplashWindow{};
+    SplashDimension = TBitmapDimension{};
+    GameWindow = nullptr;
+    GameWindowWidth = 0;
+    GameWindowHeight = 0;
+    QuitRequested = false;
+    GameSeed.reset();
+    UsedSeed = 0;
+    RandomGenerator = std::mt19937_64{};
+    GarbageFiles.clear();
+    PictureCount = 0;
+    SoundCount = 0;
+    MusicCount = 0;
+    GameState = TGameState{};
+}

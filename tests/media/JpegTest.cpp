@@ -198,8 +198,8 @@ TEST(Jpeg, BrokenFilesComeBackFalse) {
     }
     std::string error;
     media::RgbPicture pic;
-    EXPECT_FALSE(media::LoadJpeg(folder.path, pic, &error));
-    EXPECT_FALSE(media::LoadJpeg(folder.path + "/missing.jpg", pic, &error));
+    EXPECT_FALSE(media::LoadJpeg(folder.path(), pic, &error));
+    EXPECT_FALSE(media::LoadJpeg(folder.path() + "/missing.jpg", pic, &error));
 }
 
 TEST(Jpeg, StrayBytesBeforeAMarkerStillDecode) {
