@@ -95,8 +95,10 @@ class WindowHost final : public IWindowHost {
     SDL_GLContext context_ = nullptr;
     bool destroyed_ = false;
     bool vsync_ = false;
-    std::uint32_t buttons_ = 0;
-    long long delivered_ = 0;  // mouse buttons held, as wParam bits
+    std::uint32_t buttons_ = 0;  // mouse buttons held, as wParam bits
+    // Messages delivered so far; the loop compares two counts to learn whether a frame has
+    // anything new to show.
+    long long delivered_ = 0;
     int headlessWidth_ = 0;
     int headlessHeight_ = 0;
     std::function<void()> contextHook_;
