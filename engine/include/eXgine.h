@@ -15,6 +15,12 @@
 
 #include <cstdint>
 
+// What the library exports: the two entry points and the loop pacing below. Everything else in
+// libeXgine stays inside it (hidden by default), so a game can only reach the engine through
+// this header. The interfaces need no export: they are reached through the objects exInit
+// hands out.
+#define EXGINE_API __attribute__((visibility("default")))
+
 struct SDL_Window;
 
 // ---- Callbacks and window messages --------------------------------------------------------
@@ -258,16 +264,16 @@ constexpr int ExHeadless = 1;  // no display, window or GL; SDL's dummy audio dr
 // Binds the engine: initialises SDL (video unless headless, audio, timer; after this the game
 // may use SDL video itself), opens the log `logFile` and sets *root. False (with *root null)
 // when SDL cannot start. A second call before exDone returns the same engine.
-bool exInit(IEngineCore** root, const char* logFile, int flags);
+EXGINE_API bool exInit(IEngineCore** root, const char* logFile, int flags);
 
 // Releases everything (textures, sounds, window, GL, audio, SDL), ends the log. The root and
 // all sub-interfaces are invalid afterwards; exInit may be called again.
-void exDone();
+EXGINE_API void exDone();
 
 // ---- Loop pacing (the arithmetic of Run, exposed for tests and tools) ----------------------
 
 // Fixed-step accumulator: real time in, whole updates out, at most a bounded catch-up.
-class ExFixedStep {
+class EXGINE_API ExFixedStep {
   public:
     // `updatesPerSecond` >= 1; the catch-up bound is the updates of 300 ms (at least 1).
     explicit ExFixedStep(int updatesPerSecond);
