@@ -166,16 +166,19 @@ class IRenderer {
 // Pictures as textures. Ids count from 1; 0 means "no texture" (drawing untextured).
 class ITextureStore {
   public:
-    // Loads a .bmp or .jpg (decided by content); clamp 1 clamps the edges, mipmap 1 builds
-    // mipmaps; group is unused. Returns the new id, or 0 (logged as refused) when unreadable.
-    // Headless the picture is still decoded and gets an id.
+    // Takes a .bmp or .jpg (decided by content); clamp 1 clamps the edges, mipmap 1 builds
+    // mipmaps; group is unused. Reads only the file's header: returns the new id, or 0 (logged
+    // as refused) when the file is no picture or its header is unreadable. The pixels are
+    // decoded when the texture is first bound or its size asked for (the log says "texture
+    // loaded" or "texture refused" then), so listing thousands of photos costs next to nothing.
     virtual int LoadTexture(const char* file, int clamp, int mipmap, int group) = 0;
-    // Next quads are textured with `texture` at `stage` (only 0), (0,0) its top-left; id 0 or
-    // an unknown id unbinds.
+    // Next quads are textured with `texture` at `stage` (only 0), (0,0) its top-left; id 0, an
+    // unknown id or a picture whose pixels could not be decoded unbinds.
     virtual void BindTexture(int texture, int stage) = 0;
     // Next drawing at `stage` (only 0) is untextured.
     virtual void UnbindTexture(int stage) = 0;
-    // Picture size of a loaded texture; false for an unknown id.
+    // Picture size of a texture, decoding it if that was not done yet (headless too); false
+    // for an unknown id or pixels that could not be decoded.
     virtual bool TextureSize(int texture, int& width, int& height) = 0;
 
   protected:
