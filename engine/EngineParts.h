@@ -104,8 +104,13 @@ class WindowHost final : public IWindowHost {
     std::function<void()> contextHook_;
 };
 
-// One texture: the decoded picture is kept until it is uploaded (no GL context yet).
+// One texture. It is listed with its file when loaded and decoded the first time it is drawn
+// (or its size is asked for); the pixels are kept until a GL context takes them.
+enum class TextureState { Listed, Decoded, Unreadable };
+
 struct Texture {
+    std::string path;
+    TextureState state = TextureState::Listed;
     int width = 0;
     int height = 0;
     bool clamp = false;
@@ -113,6 +118,10 @@ struct Texture {
     unsigned name = 0;  // GL texture name, 0 until uploaded
     std::vector<std::uint8_t> rgb;
 };
+
+// Reads only the first bytes and the header of a picture file: false (and why) when it is no
+// BMP or JPEG, or its header is one the decoder would refuse before reading any pixel.
+bool ProbePicture(const std::string& path, std::string& why);
 
 class TextureStore final : public ITextureStore {
   public:
@@ -123,6 +132,7 @@ class TextureStore final : public ITextureStore {
     bool TextureSize(int texture, int& width, int& height) override;
 
   private:
+    bool Decode(Texture& texture, int id);
     bool Upload(Texture& texture);
     Log& log_;
     WindowHost& host_;
