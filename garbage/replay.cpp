@@ -2,9 +2,10 @@
 // recording live input in the same format.
 #include "replay.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <algorithm>
+#include <cerrno>
+
+#include "media/OwnFile.h"
 
 #include "eXgine_binding.h"
 #include "game_dump.h"
@@ -14,28 +15,23 @@
 
 namespace {
 
-std::vector<std::string> Words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> out;
-    for (std::string w; in >> w;)
-        out.push_back(w);
-    return out;
-}
-
 // A number argument within [0, most]; false when malformed or too big.
 bool Number(const std::string& text, uint64_t most, uint64_t* value) {
-    return ParseUnsigned(text, value) && *value <= most;
+    int64_t v = 0;
+    if (!media::ScriptNumber(text, 0, int64_t(most), &v)) return false;
+    *value = uint64_t(v);
+    return true;
 }
 
-// Parses one non-blank, non-comment line; returns an error text or "".
+// Parses one command line's words; returns an error text or "".
 std::string ParseCommand(const std::vector<std::string>& w, TReplayCommand* c) {
     using C = TReplayCommand;
     const std::string& name = w[0];
     auto arity = [&](std::size_t n) { return w.size() == n + 1; };
     if (name == "seed") {
         c->Command = C::kSeed;
-        if (arity(1) && ParseUnsigned(w[1], &c->A)) return "";
-        return "seed takes one whole number";
+        if (arity(1) && media::ScriptSeed(w[1], &c->A)) return "";
+        return "seed takes one whole number from 0 to 18446744073709551615";
     }
     if (name == "update") {
         c->Command = C::kUpdate;
@@ -70,7 +66,19 @@ std::string ParseCommand(const std::vector<std::string>& w, TReplayCommand* c) {
     return "unknown command \"" + name + "\"";
 }
 
-void ExecuteCommand(const TReplayCommand& c, TReplayPointer& p, std::FILE* dump) {
+// A screenshot that cannot be saved is said with its true cause; the run goes on.
+void SaveScreenshot(const TReplayCommand& c) {
+    errno = 0;
+    if (Core->SaveScreenshot(c.File.c_str())) return;
+    // The engine leaves errno at the system's reason when writing failed, and at 0 when there
+    // was no frame to take (no window: a headless run).
+    const int code = errno;
+    const std::string why = code ? media::DescribeFileError(c.File, code)
+                                 : "there is no window to take it from (a headless run)";
+    GameLog("line " + std::to_string(c.Line) + ": no screenshot \"" + c.File + "\": " + why);
+}
+
+void ExecuteCommand(const TReplayCommand& c, TReplayPointer& p, media::OutputFile* dump) {
     switch (c.Command) {
         case TReplayCommand::kSeed:
             break;
@@ -98,32 +106,34 @@ void ExecuteCommand(const TReplayCommand& c, TReplayPointer& p, std::FILE* dump)
             Core->PostMessage(ExWmClose, 0, 0);
             break;
         case TReplayCommand::kDump:
-            std::fprintf(dump, "%s\n", GameDumpLine().c_str());
-            std::fflush(dump);
+            if (!dump->Write(GameDumpLine() + "\n") || !dump->Flush()) GameLog(dump->Error());
             break;
         case TReplayCommand::kScreenshot:
-            if (!Core->SaveScreenshot(c.File.c_str()))
-                GameLog("line " + std::to_string(c.Line) + ": no screenshot \"" + c.File +
-                        "\" (it needs a window and a writable file)");
+            SaveScreenshot(c);
             break;
     }
 }
 
 // Recording state: where the script goes and the updates not yet written.
-std::FILE* recordFile = nullptr;
+media::OutputFile* recordFile = nullptr;
 uint64_t pendingUpdates = 0;
 bool seedWritten = false;
 
+// Writes one line of the recording; the first failure is said at once and ends the recording.
+void RecordLine(const std::string& line) {
+    if (!recordFile || recordFile->Failed()) return;
+    if (!recordFile->Write(line + "\n")) GameLog(recordFile->Error() + "; the recording stops");
+}
+
 void WriteSeedOnce() {
     if (seedWritten) return;
-    std::fprintf(recordFile, "seed %llu\n", static_cast<unsigned long long>(UsedSeed));
+    RecordLine("seed " + std::to_string(UsedSeed));
     seedWritten = true;
 }
 
 void WritePendingUpdates() {
     WriteSeedOnce();
-    if (pendingUpdates)
-        std::fprintf(recordFile, "update %llu\n", static_cast<unsigned long long>(pendingUpdates));
+    if (pendingUpdates) RecordLine("update " + std::to_string(pendingUpdates));
     pendingUpdates = 0;
 }
 
@@ -137,21 +147,21 @@ void RecordingWindowProc(uint32_t msg, uint32_t wParam, uint32_t lParam) {
     switch (msg) {
         case ExWmMouseMove:
             WritePendingUpdates();
-            std::fprintf(recordFile, "mouse %u %u\n", x, y);
+            RecordLine("mouse " + std::to_string(x) + " " + std::to_string(y));
             break;
         case ExWmLButtonDown:
         case ExWmLButtonUp:
             WritePendingUpdates();
-            std::fprintf(recordFile, "%s\n", msg == ExWmLButtonDown ? "press" : "release");
+            RecordLine(msg == ExWmLButtonDown ? "press" : "release");
             break;
         case ExWmKeyDown:
             WritePendingUpdates();
-            std::fprintf(recordFile, "key %u\n", wParam & 0xFFu);
+            RecordLine("key " + std::to_string(wParam & 0xFFu));
             break;
         case ExWmClose:
         case ExWmQueryEndSession:
             WritePendingUpdates();
-            std::fprintf(recordFile, "close\n");
+            RecordLine("close");
             break;
         default:
             break;
@@ -161,63 +171,51 @@ void RecordingWindowProc(uint32_t msg, uint32_t wParam, uint32_t lParam) {
 
 }  // namespace
 
-TReplayReader::Result TReplayReader::Feed(std::string line, TReplayCommand* out,
-                                          std::string* error) {
-    ++line_;
-    auto fail = [&](const std::string& why) {
-        *error = fileName_ + ":" + std::to_string(line_) + ": " + why;
-        return kError;
-    };
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line_ == 1) {
-        if (line != kReplayMagic)
-            return fail("not a replay: the first line must be \"" + std::string(kReplayMagic) +
-                        "\"");
-        return kNothing;
-    }
-    std::vector<std::string> words = Words(line);
-    if (words.empty() || words[0][0] == '#') return kNothing;
+bool TReplayReader::Take(const std::vector<std::string>& words, TReplayCommand* out) {
     TReplayCommand c;
-    c.Line = line_;
-    std::string why = ParseCommand(words, &c);
-    if (!why.empty()) return fail(why);
+    c.Line = reader_.Line();
+    const std::string why = ParseCommand(words, &c);
+    if (!why.empty()) return reader_.Fail(why), false;
     if (c.Command == TReplayCommand::kSeed && started_)
-        return fail("seed must come before the game starts (before any other command)");
+        return reader_.Fail("seed must come before the game starts (before any other command)"),
+               false;
     started_ = started_ || c.Command != TReplayCommand::kSeed;
     *out = c;
-    return kCommand;
+    return true;
+}
+
+bool TReplayReader::Next(TReplayCommand* out) {
+    std::vector<std::string> words;
+    return reader_.Next(&words) == media::ScriptReader::kWords && Take(words, out);
 }
 
 std::optional<std::vector<TReplayCommand>> ParseReplay(const std::string& text,
                                                        const std::string& fileName,
                                                        std::string* error) {
     std::vector<TReplayCommand> out;
-    TReplayReader reader(fileName);
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
+    TReplayReader reader(nullptr, fileName);
+    std::vector<std::string> words;
+    using R = media::ScriptReader;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = std::min(text.find('\n', start), text.size());
+        R::Result r = reader.Lines().Feed(text.substr(start, end - start), &words);
         TReplayCommand c;
-        TReplayReader::Result r = reader.Feed(line, &c, error);
-        if (r == TReplayReader::kError) return std::nullopt;
-        if (r == TReplayReader::kCommand) out.push_back(c);
+        if (r == R::kError || (r == R::kWords && !reader.Take(words, &c))) break;
+        if (r == R::kWords) out.push_back(c);
+        start = end + 1;
     }
-    if (reader.Line() == 0) {
-        *error = fileName + ":0: empty file: the first line must be \"" +
-                 std::string(kReplayMagic) + "\"";
-        return std::nullopt;
-    }
+    if (reader.Error().empty()) reader.Lines().End();
+    *error = reader.Error();
+    if (!error->empty()) return std::nullopt;
     return out;
 }
 
-std::optional<std::vector<TReplayCommand>> ReadReplay(const std::string& fileName,
-                                                      std::string* error) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) {
-        *error = fileName + ":0: cannot open the replay script";
-        return std::nullopt;
+bool CheckReplay(std::FILE* in, const std::string& fileName, std::string* error) {
+    TReplayReader reader(in, fileName);
+    for (TReplayCommand c; reader.Next(&c);) {
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return ParseReplay(text.str(), fileName, error);
+    *error = reader.Error();
+    return error->empty();
 }
 
 void TReplayRun::Execute(const TReplayCommand& c) {
@@ -240,44 +238,26 @@ void TReplayRun::Finish() {
     Core->EndManual();
 }
 
-void RunReplay(const std::vector<TReplayCommand>& commands, std::FILE* dump, bool seedFixed) {
+int RunReplayStream(std::FILE* in, const std::string& name, media::OutputFile* dump,
+                    bool seedFixed) {
+    TReplayReader reader(in, name);
     TReplayRun run(dump, seedFixed);
-    for (const TReplayCommand& c : commands) {
-        if (run.Done()) break;
+    TReplayCommand c;
+    while (!run.Done() && reader.Next(&c))
         run.Execute(c);
-    }
     run.Finish();
+    if (!reader.Error().empty()) {
+        GameLog(reader.Error());
+        return 2;
+    }
+    return dump->Failed() ? 1 : 0;
 }
 
-int RunReplayStream(std::FILE* in, const std::string& name, std::FILE* dump, bool seedFixed) {
-    TReplayReader reader(name);
-    TReplayRun run(dump, seedFixed);
-    int code = 0;
-    char* buffer = nullptr;
-    std::size_t capacity = 0;
-    for (ssize_t n; !run.Done() && (n = getline(&buffer, &capacity, in)) >= 0;) {
-        std::string line(buffer, std::size_t(n));
-        if (!line.empty() && line.back() == '\n') line.pop_back();
-        TReplayCommand c;
-        std::string error;
-        TReplayReader::Result r = reader.Feed(line, &c, &error);
-        if (r == TReplayReader::kError) {
-            GameLog(error);
-            code = 2;
-            break;
-        }
-        if (r == TReplayReader::kCommand) run.Execute(c);
-    }
-    std::free(buffer);
-    run.Finish();
-    return code;
-}
-
-void StartRecording(std::FILE* out) {
+void StartRecording(media::OutputFile* out) {
     recordFile = out;
     pendingUpdates = 0;
     seedWritten = false;
-    std::fprintf(recordFile, "%s\n# recorded from live play\n", kReplayMagic);
+    RecordLine(std::string(kReplayMagic) + "\n# recorded from live play");
     Core->SetCallback(ExUpdate, RecordingUpdate);
     WindowHost->SetWindowProc(RecordingWindowProc);
 }
@@ -285,7 +265,8 @@ void StartRecording(std::FILE* out) {
 void FinishRecording() {
     if (!recordFile) return;
     WritePendingUpdates();
-    std::fflush(recordFile);
+    if (!recordFile->Failed() && !recordFile->Flush())
+        GameLog(recordFile->Error() + "; the recording stops");
     recordFile = nullptr;
 }
 
@@ -298,5 +279,5 @@ uint32_t TReplayPointer::Buttons() const {
 }
 
 bool TReplayRun::Done() const {
-    return started_ && Core->QuitCalled();
+    return (started_ && Core->QuitCalled()) || dump_->Failed();
 }

@@ -4,50 +4,23 @@
 #include <SDL.h>
 #include <sys/resource.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <sstream>
+#include <vector>
 
 #include "Dump.h"
 #include "GLUse.h"
 #include "Zodav.h"
+#include "media/OutputFile.h"
+#include "media/ScriptReader.h"
 
 namespace {
 
-// Parses a whole decimal number that fits in [lo, hi].
-bool ParseNumber(const std::string& word, std::int64_t lo, std::int64_t hi, std::int64_t& out) {
-    if (word.empty()) return false;
-    size_t used = 0;
-    try {
-        const long long value = std::stoll(word, &used, 10);
-        if (used != word.size() || value < lo || value > hi) return false;
-        out = value;
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
-
-bool ParseSeed(const std::string& word, std::uint64_t& out) {
-    if (word.empty() || word[0] == '-' || word[0] == '+') return false;
-    size_t used = 0;
-    try {
-        out = std::stoull(word, &used, 10);
-        return used == word.size();
-    } catch (...) {
-        return false;
-    }
-}
-
-std::vector<std::string> Words(const std::string& line) {
-    std::istringstream in(line.substr(0, line.find('#')));
-    std::vector<std::string> words;
-    for (std::string w; in >> w;)
-        words.push_back(w);
-    return words;
-}
+constexpr const char* kMagic = "zodav-replay 1";
+constexpr std::int64_t kMaxCoordinate = 1 << 20;
+constexpr std::int64_t kLargestScreen = 16384;
+// A pipe's commands before its first tick wait in memory until the game starts; this bounds them.
+constexpr std::size_t kMostCommandsBeforeFirstTick = 100'000;
 
 bool ParseButton(const std::string& word, std::int64_t& out) {
     if (word == "left")
@@ -59,52 +32,150 @@ bool ParseButton(const std::string& word, std::int64_t& out) {
     return true;
 }
 
-constexpr std::int64_t kMaxCoordinate = 1 << 20;
+bool Number(const std::string& word, std::int64_t lo, std::int64_t hi, std::int64_t& out) {
+    return media::ScriptNumber(word, lo, hi, &out);
+}
 
-// One command line; false when it is malformed or unknown.
-bool ParseCommand(const std::vector<std::string>& w, ReplayCommand& c, ReplayScript& script) {
+// One command line's words; returns what is wrong with it, or "".
+std::string ParseCommand(const std::vector<std::string>& w, ReplayCommand& c) {
     const std::string& verb = w[0];
     const size_t n = w.size();
-    if (verb == "seed" && n == 2) {
+    if (verb == "seed") {
         c.kind = ReplayCommand::Seed;
-        script.hasSeed = true;
-        return ParseSeed(w[1], script.seed);
+        std::uint64_t seed = 0;
+        if (n == 2 && media::ScriptSeed(w[1], &seed)) {
+            c.a = static_cast<std::int64_t>(seed);  // the bits, taken back by the reader
+            return "";
+        }
+        return "seed takes one whole number from 0 to 18446744073709551615";
     }
-    if (verb == "screen" && n == 3) {
+    if (verb == "screen") {
         c.kind = ReplayCommand::Screen;
-        return ParseNumber(w[1], 1, 16384, c.a) && ParseNumber(w[2], 1, 16384, c.b);
+        if (n == 3 && Number(w[1], 1, kLargestScreen, c.a) && Number(w[2], 1, kLargestScreen, c.b))
+            return "";
+        return "screen takes a width and a height from 1 to " + std::to_string(kLargestScreen);
     }
-    if (verb == "tick" && n == 2) {
+    if (verb == "tick") {
         c.kind = ReplayCommand::Tick;
-        return ParseNumber(w[1], 0, 1'000'000'000, c.a);
+        if (n == 2 && Number(w[1], 0, media::kMostStepsPerCommand, c.a)) return "";
+        return "tick takes a count from 0 to " + std::to_string(media::kMostStepsPerCommand);
     }
-    if (verb == "mouse" && n == 3) {
+    if (verb == "mouse") {
         c.kind = ReplayCommand::Mouse;
-        return ParseNumber(w[1], -kMaxCoordinate, kMaxCoordinate, c.a) &&
-               ParseNumber(w[2], -kMaxCoordinate, kMaxCoordinate, c.b);
+        if (n == 3 && Number(w[1], -kMaxCoordinate, kMaxCoordinate, c.a) &&
+            Number(w[2], -kMaxCoordinate, kMaxCoordinate, c.b))
+            return "";
+        return "mouse takes X and Y from " + std::to_string(-kMaxCoordinate) + " to " +
+               std::to_string(kMaxCoordinate);
     }
-    if ((verb == "press" || verb == "release") && n == 2) {
+    if (verb == "press" || verb == "release") {
         c.kind = verb == "press" ? ReplayCommand::Press : ReplayCommand::Release;
-        return ParseButton(w[1], c.a);
+        if (n == 2 && ParseButton(w[1], c.a)) return "";
+        return verb + " takes left or right";
     }
-    if (verb == "key" && n == 2) {
+    if (verb == "key") {
         c.kind = ReplayCommand::Key;
-        return ParseNumber(w[1], 0, 255, c.a);
+        if (n == 2 && Number(w[1], 0, media::kLargestKeyCode, c.a)) return "";
+        return "key takes a virtual-key code from 0 to 255";
     }
-    if (verb == "dump" && n == 1) {
+    if (verb == "dump") {
         c.kind = ReplayCommand::Dump;
-        return true;
+        return n == 1 ? "" : "dump takes no arguments";
     }
-    if (verb == "screenshot" && n == 2) {
+    if (verb == "screenshot") {
         c.kind = ReplayCommand::Screenshot;
-        c.text = w[1];
+        c.text = n == 2 ? w[1] : "";
+        return n == 2 ? "" : "screenshot takes one file name";
+    }
+    return "unknown command \"" + verb + "\"";
+}
+
+}  // namespace
+
+// Reads commands one at a time, checking each line and the order rules; a seed or a screen size
+// also goes into the script.
+class ReplayReader {
+  public:
+    ReplayReader(std::FILE* in, const std::string& name) : lines_(in, name, kMagic) {}
+
+    // The next command; false at the end of the script or at a malformed line (Error()).
+    bool Next(ReplayCommand& c, ReplayScript& script) {
+        std::vector<std::string> words;
+        return lines_.Next(&words) == media::ScriptReader::kWords && Take(words, c, script);
+    }
+
+    bool Take(const std::vector<std::string>& words, ReplayCommand& c, ReplayScript& script) {
+        c = ReplayCommand{};
+        c.line = lines_.Line();
+        const std::string why = ParseCommand(words, c);
+        if (!why.empty()) return lines_.Fail(why), false;
+        const bool early = c.kind == ReplayCommand::Seed || c.kind == ReplayCommand::Screen;
+        if (early && ticked_)
+            return lines_.Fail(words[0] + " must come before the first tick"), false;
+        ticked_ = ticked_ || c.kind == ReplayCommand::Tick;
+        if (c.kind == ReplayCommand::Seed) {
+            script.hasSeed = true;
+            script.seed = static_cast<std::uint64_t>(c.a);
+        } else if (c.kind == ReplayCommand::Screen) {
+            script.screenWidth = static_cast<int>(c.a);
+            script.screenHeight = static_cast<int>(c.b);
+        }
+        script.screenshots = script.screenshots || c.kind == ReplayCommand::Screenshot;
         return true;
     }
-    return false;
+
+    bool Ticked() const { return ticked_; }
+    const std::string& Error() const { return lines_.Error(); }
+    media::ScriptReader& Lines() { return lines_; }
+
+  private:
+    media::ScriptReader lines_;
+    bool ticked_ = false;
+};
+
+ReplayScript::ReplayScript() = default;
+ReplayScript::~ReplayScript() = default;
+ReplayScript::ReplayScript(ReplayScript&&) noexcept = default;
+ReplayScript& ReplayScript::operator=(ReplayScript&&) noexcept = default;
+
+namespace {
+
+// The file behind a script being read; it lives as long as the program's replay.
+media::ScriptFile scriptFile;
+
+// A plain file: every line checked now, nothing kept; it is read again as it runs.
+bool CheckWhole(ReplayScript& script, std::string& error) {
+    ReplayCommand c;
+    while (script.reader->Next(c, script)) {
+    }
+    error = script.reader->Error();
+    if (!error.empty()) return false;
+    std::rewind(scriptFile.get());
+    script.reader = std::make_unique<ReplayReader>(scriptFile.get(), script.reader->Lines().Name());
+    return true;
+}
+
+// A pipe: its commands up to the first tick are read now and wait until the game has started.
+bool ReadUntilFirstTick(ReplayScript& script, std::string& error) {
+    script.screenshots = true;  // what comes later is not known yet
+    ReplayCommand c;
+    while (!script.reader->Ticked() && script.reader->Next(c, script)) {
+        script.commands.push_back(c);
+        if (script.commands.size() > kMostCommandsBeforeFirstTick) {
+            error = script.reader->Lines().Name() + ":" + std::to_string(c.line) + ": more than " +
+                    std::to_string(kMostCommandsBeforeFirstTick) +
+                    " commands before the first tick";
+            return false;
+        }
+    }
+    error = script.reader->Error();
+    return error.empty();
 }
 
 struct Recorder {
-    std::FILE* file = nullptr;
+    media::OutputFile file;
+    bool on = false;
+    bool said = false;  // a failure was already said
     std::int64_t pendingTicks = 0;
     std::int64_t ticks = 0;
     Uint64 firstTick = 0;
@@ -113,9 +184,17 @@ struct Recorder {
 };
 Recorder recorder;
 
+// One line of the recording; the first failed write is said at once and ends the recording.
+void RecordLine(const std::string& line) {
+    if (!recorder.on) return;
+    if (recorder.file.Write(line + "\n")) return;
+    std::fprintf(stderr, "zodav: %s; the recording stops\n", recorder.file.Error().c_str());
+    recorder.on = false;
+    recorder.said = true;
+}
+
 void FlushTicks() {
-    if (recorder.pendingTicks > 0)
-        std::fprintf(recorder.file, "tick %lld\n", static_cast<long long>(recorder.pendingTicks));
+    if (recorder.pendingTicks > 0) RecordLine("tick " + std::to_string(recorder.pendingTicks));
     recorder.pendingTicks = 0;
 }
 
@@ -124,75 +203,54 @@ void FlushTicks() {
 bool ParseReplayText(const std::string& name, const std::string& text, ReplayScript& script,
                      std::string& error) {
     script = ReplayScript{};
-    std::istringstream in(text);
-    std::string line;
-    int number = 0;
-    bool sawHeader = false;
-    bool ticked = false;
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::vector<std::string> w = Words(line);
-        if (w.empty()) continue;
-        const std::string where = name + ":" + std::to_string(number) + ": ";
-        if (!sawHeader) {
-            if (w.size() != 2 || w[0] != "zodav-replay" || w[1] != "1") {
-                error = where + "expected 'zodav-replay 1' as the first line";
-                return false;
-            }
-            sawHeader = true;
-            continue;
-        }
+    ReplayReader reader(nullptr, name);
+    std::vector<std::string> words;
+    using R = media::ScriptReader;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const R::Result r = reader.Lines().Feed(text.substr(start, end - start), &words);
         ReplayCommand c;
-        c.line = number;
-        if (!ParseCommand(w, c, script)) {
-            error = where + "malformed or unknown command '" + line + "'";
-            return false;
-        }
-        if ((c.kind == ReplayCommand::Seed || c.kind == ReplayCommand::Screen) && ticked) {
-            error = where + "'" + w[0] + "' must come before the first tick";
-            return false;
-        }
-        if (c.kind == ReplayCommand::Screen) {
-            script.screenWidth = static_cast<int>(c.a);
-            script.screenHeight = static_cast<int>(c.b);
-        }
-        if (c.kind == ReplayCommand::Tick) ticked = true;
-        script.commands.push_back(c);
+        if (r == R::kError || (r == R::kWords && !reader.Take(words, c, script))) break;
+        if (r == R::kWords) script.commands.push_back(c);
+        start = end + 1;
     }
-    if (!sawHeader) {
-        error = name + ": empty script, expected 'zodav-replay 1'";
-        return false;
-    }
-    return true;
+    if (reader.Error().empty()) reader.Lines().End();
+    error = reader.Error();
+    return error.empty();
 }
 
 bool ParseReplay(const std::string& path, ReplayScript& script, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": cannot open the replay script";
-        return false;
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return ParseReplayText(path, text.str(), script, error);
+    script = ReplayScript{};
+    scriptFile = media::OpenScript(path, &error);
+    if (!scriptFile) return false;
+    const std::string name = path == "-" ? "(standard input)" : path;
+    script.reader = std::make_unique<ReplayReader>(scriptFile.get(), name);
+    return media::ScriptIsRewindable(scriptFile.get()) ? CheckWhole(script, error)
+                                                       : ReadUntilFirstTick(script, error);
 }
 
 bool StartRecording(const std::string& path, std::uint64_t seed, int screenWidth,
                     int screenHeight) {
-    recorder = Recorder{};
-    recorder.file = std::fopen(path.c_str(), "w");
-    if (!recorder.file) return false;
-    std::fprintf(recorder.file, "zodav-replay 1\nseed %llu\nscreen %d %d\n",
-                 static_cast<unsigned long long>(seed), screenWidth, screenHeight);
+    recorder.file.Close();
+    recorder.pendingTicks = recorder.ticks = 0;
+    recorder.lastX = recorder.lastY = 0;
+    recorder.said = false;
+    recorder.on = recorder.file.Open(path, "recording");
+    if (!recorder.on) return false;
+    RecordLine(std::string(kMagic) + "\nseed " + std::to_string(seed) + "\nscreen " +
+               std::to_string(screenWidth) + " " + std::to_string(screenHeight));
     return true;
 }
 
+const std::string& RecordingError() {
+    return recorder.file.Error();
+}
+
 void RecordTick(int pointerX, int pointerY) {
-    if (!recorder.file) return;
+    if (!recorder.on) return;
     if (pointerX != recorder.lastX || pointerY != recorder.lastY) {
         FlushTicks();
-        std::fprintf(recorder.file, "mouse %d %d\n", pointerX, pointerY);
+        RecordLine("mouse " + std::to_string(pointerX) + " " + std::to_string(pointerY));
         recorder.lastX = pointerX;
         recorder.lastY = pointerY;
     }
@@ -202,7 +260,7 @@ void RecordTick(int pointerX, int pointerY) {
 }
 
 void RecordMessage(const Message& message) {
-    if (!recorder.file) return;
+    if (!recorder.on) return;
     const char* line = nullptr;
     switch (message.type) {
         case MessageType::LButtonDown:
@@ -219,17 +277,17 @@ void RecordMessage(const Message& message) {
             break;
         case MessageType::KeyDown:
             FlushTicks();
-            std::fprintf(recorder.file, "key %d\n", message.key);
+            RecordLine("key " + std::to_string(message.key));
             return;
         default:
             return;
     }
     FlushTicks();
-    std::fprintf(recorder.file, "%s\n", line);
+    RecordLine(line);
 }
 
-void StopRecording() {
-    if (!recorder.file) return;
+bool StopRecording() {
+    if (!recorder.file.IsOpen()) return !recorder.file.Failed();
     FlushTicks();
     // A closing comment with the live tick rate and the CPU time, for whoever measures them.
     const double seconds =
@@ -238,17 +296,22 @@ void StopRecording() {
                            : 0.0;
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::fprintf(recorder.file, "# %lld ticks in %.3f s from the first tick; CPU %.3f s\n",
-                 static_cast<long long>(recorder.ticks), seconds,
-                 usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-                     (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6);
-    std::fclose(recorder.file);
-    recorder.file = nullptr;
+    char closing[160];
+    std::snprintf(closing, sizeof closing, "# %lld ticks in %.3f s from the first tick; CPU %.3f s",
+                  static_cast<long long>(recorder.ticks), seconds,
+                  usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                      (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6);
+    RecordLine(closing);
+    recorder.on = false;
+    if (recorder.file.Close()) return true;
+    if (!recorder.said) std::fprintf(stderr, "zodav: %s\n", recorder.file.Error().c_str());
+    return false;
 }
 
 namespace {
 
-void RunCommand(const ReplayCommand& c, std::FILE* dump) {
+// Runs one command; false when a dump line could not be written (said on standard error).
+bool RunCommand(const ReplayCommand& c, media::OutputFile& dump) {
     switch (c.kind) {
         case ReplayCommand::Seed:
         case ReplayCommand::Screen:
@@ -276,38 +339,56 @@ void RunCommand(const ReplayCommand& c, std::FILE* dump) {
             WindowProcedure({MessageType::KeyDown, static_cast<int>(c.a)});
             break;
         case ReplayCommand::Dump:
-            std::fprintf(dump, "%s\n", DumpState().c_str());
-            std::fflush(dump);
+            if (!dump.Write(DumpState() + "\n") || !dump.Flush()) {
+                std::fprintf(stderr, "zodav: %s\n", dump.Error().c_str());
+                return false;
+            }
             break;
-        case ReplayCommand::Screenshot:
-            if (!SaveScreenshot(c.text))
-                std::fprintf(stderr, "line %d: no frame to save as %s (headless or not drawn)\n",
-                             c.line, c.text.c_str());
+        case ReplayCommand::Screenshot: {
+            std::string why;
+            if (!SaveScreenshot(c.text, &why))
+                std::fprintf(stderr, "zodav: line %d: no screenshot: %s\n", c.line, why.c_str());
             break;
+        }
     }
+    return true;
+}
+
+// The next command to run: those read before the start first, then the rest of the file.
+bool NextCommand(ReplayScript& script, ReplayCommand& c) {
+    if (!script.commands.empty()) {
+        c = std::move(script.commands.front());
+        script.commands.pop_front();
+        return true;
+    }
+    return script.reader && script.reader->Next(c, script);
 }
 
 }  // namespace
 
-int RunReplay(const ReplayScript& script, const std::string& dumpPath) {
-    std::FILE* dump = stdout;
-    if (!dumpPath.empty()) {
-        dump = std::fopen(dumpPath.c_str(), "w");
-        if (!dump) {
-            std::fprintf(stderr, "%s: cannot write the dump: %s\n", dumpPath.c_str(),
-                         std::strerror(errno));
-            Shutdown();
-            return 2;
-        }
+int RunReplay(ReplayScript& script, const std::string& dumpPath) {
+    media::OutputFile dump;
+    if (!dump.Open(dumpPath, "dump")) {
+        std::fprintf(stderr, "zodav: %s\n", dump.Error().c_str());
+        Shutdown();
+        return 2;
     }
-    for (const ReplayCommand& c : script.commands)
-        if (c.kind == ReplayCommand::Screenshot) KeepFramesForScreenshots(true);
-    for (const ReplayCommand& c : script.commands) {
-        if (QuitPosted()) break;
-        RunCommand(c, dump);
+    KeepFramesForScreenshots(script.screenshots);
+    int code = 0;
+    ReplayCommand c;
+    while (code == 0 && !QuitPosted() && NextCommand(script, c))
+        if (!RunCommand(c, dump)) code = 1;
+    if (code == 0 && script.reader && !script.reader->Error().empty()) {
+        std::fprintf(stderr, "zodav: %s\n", script.reader->Error().c_str());
+        code = 2;
     }
     // The end of the script closes the window as the player would.
     Shutdown();
-    if (dump != stdout) std::fclose(dump);
-    return 0;
+    const bool failedBefore = dump.Failed();
+    if (!dump.Close() && !failedBefore) {
+        std::fprintf(stderr, "zodav: %s\n", dump.Error().c_str());
+        code = code ? code : 1;
+    }
+    scriptFile.reset();
+    return code;
 }
