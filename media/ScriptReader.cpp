@@ -109,6 +109,8 @@ ScriptReader::Result ScriptReader::Feed(std::string line, std::vector<std::strin
     if (line.size() > kLongestScriptLine)
         return Fail("the line is longer than " + std::to_string(kLongestScriptLine) + " bytes");
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    // A text editor's "UTF-8 with BOM" puts these bytes before the magic.
+    if (line_ == 1 && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
     *words = Words(line);
     if (words->empty()) return kSkip;
     if (sawMagic_) return kWords;

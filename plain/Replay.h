@@ -22,6 +22,8 @@
 
 #include "WindUse.h"
 
+inline constexpr const char* kReplayMagic = "zodav-replay 1";
+
 struct ReplayCommand {
     enum Kind { Seed, Screen, Tick, Mouse, Press, Release, Key, Dump, Screenshot };
     Kind kind = Dump;
@@ -59,6 +61,13 @@ bool ParseReplay(const std::string& path, ReplayScript& script, std::string& err
 // Parses a whole script held in memory (tests, fuzzing).
 bool ParseReplayText(const std::string& name, const std::string& text, ReplayScript& script,
                      std::string& error);
+
+// The next command of a script being run: those read before the start first, then the rest of
+// the file as it comes. False at the end or at a malformed line (ReplayReadError says which).
+bool NextReplayCommand(ReplayScript& script, ReplayCommand& c);
+std::string ReplayReadError(const ReplayScript& script);
+// Closes the script's file.
+void CloseReplay(ReplayScript& script);
 
 // Recording: the seed and screen first, then each input event preceded by the ticks since the
 // previous one; a mouse line whenever the pointer moved since the last tick. A write that fails

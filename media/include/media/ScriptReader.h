@@ -4,6 +4,7 @@
 // A script is read as a stream, one line at a time, so its length costs no memory and a pipe's
 // lines are acted on as they arrive. Conventions:
 // - lines end at a line feed; one carriage return before it is dropped; the last line needs none;
+//   a UTF-8 byte-order mark at the very start is skipped;
 // - words are separated by blanks and tabs; a word that starts with "#" begins a comment that
 //   runs to the end of the line; a line without words is skipped;
 // - the first line with words must be the format's magic ("zodav-replay 1");
