@@ -19,7 +19,11 @@
 
 namespace exg {
 
-// The short log file: start, GL renderer, files loaded or refused, end.
+// The words every log of ours starts with: a log.txt that starts otherwise is not ours.
+inline constexpr const char* kLogFirstWords = "eXgine started";
+
+// The short log file: start, GL renderer, files loaded or refused, end. Written only into a
+// file that is missing or holds a log of ours; else (and after a failed write) on standard error.
 class Log {
   public:
     Log() = default;
@@ -32,7 +36,10 @@ class Log {
     bool IsOpen() const { return file_ != nullptr; }
 
   private:
+    void FallBackToStderr(const std::string& why);
     std::FILE* file_ = nullptr;
+    std::string path_;
+    bool toStderr_ = false;  // the file was refused or failed: lines go to standard error
 };
 
 // The routines the game registered.

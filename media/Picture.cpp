@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include <new>
 
 #include "PictureIo.h"
+#include "media/OwnFile.h"
 #include "media/Picture.h"
 
 namespace media {
@@ -189,14 +191,24 @@ bool LoadBmp(const std::string& path, RgbPicture& out, std::string* error) {
     return ok;
 }
 
-bool SaveBmp(const std::string& path, const RgbPicture& picture) {
+// Says why a picture could not be saved; errno keeps the system's reason for the caller.
+static bool SaveFailed(const std::string& path, int code, std::string* error) {
+    if (error)
+        *error = code ? "cannot write " + DescribeFileError(path, code)
+                      : "cannot save \"" + path + "\": the picture has no pixels or is too big";
+    errno = code;
+    return false;
+}
+
+bool SaveBmp(const std::string& path, const RgbPicture& picture, std::string* error) {
     const long long w = picture.width, h = picture.height;
-    if (w <= 0 || h <= 0 || w * h > kMaxPicturePixels) return false;
-    if (picture.rgb.size() != static_cast<std::size_t>(w * h * 3)) return false;
+    if (w <= 0 || h <= 0 || w * h > kMaxPicturePixels) return SaveFailed(path, 0, error);
+    if (picture.rgb.size() != static_cast<std::size_t>(w * h * 3))
+        return SaveFailed(path, 0, error);
     const auto rowBytes = static_cast<std::uint32_t>((w * 3 + 3) / 4 * 4);
     const std::uint32_t dataBytes = rowBytes * static_cast<std::uint32_t>(h);
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
+    if (!f) return SaveFailed(path, errno, error);
     std::fputs("BM", f);
     PutLe32(f, 14 + 40 + dataBytes);
     PutLe32(f, 0);
@@ -220,10 +232,11 @@ bool SaveBmp(const std::string& path, const RgbPicture& picture) {
             row[x * 3 + 1] = src[x * 3 + 1];
             row[x * 3 + 2] = src[x * 3 + 0];
         }
-        std::fwrite(row.data(), 1, row.size(), f);
+        if (std::fwrite(row.data(), 1, row.size(), f) != row.size()) break;
     }
-    const bool ok = !std::ferror(f);
-    return std::fclose(f) == 0 && ok;
+    int code = std::ferror(f) || std::fflush(f) != 0 ? errno : 0;
+    if (std::fclose(f) != 0 && code == 0) code = errno;
+    return code ? SaveFailed(path, code, error) : true;
 }
 
 }  // namespace media

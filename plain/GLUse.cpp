@@ -128,8 +128,11 @@ void KeepFramesForScreenshots(bool keep) {
     keepFrames = keep;
 }
 
-bool SaveScreenshot(const std::string& path) {
-    if (!context || !framePresented || lastFrame.empty()) return false;
+bool SaveScreenshot(const std::string& path, std::string* error) {
+    if (!context || !framePresented || lastFrame.empty()) {
+        if (error) *error = "no frame to save as \"" + path + "\" (headless or not drawn yet)";
+        return false;
+    }
     media::RgbPicture picture;
     picture.width = frameWidth;
     picture.height = frameHeight;
@@ -137,5 +140,5 @@ bool SaveScreenshot(const std::string& path) {
     const size_t row = static_cast<size_t>(frameWidth) * 3;
     for (int y = 0; y < frameHeight; ++y)
         std::copy_n(&lastFrame[(frameHeight - 1 - y) * row], row, &picture.rgb[y * row]);
-    return media::SaveBmp(path, picture);
+    return media::SaveBmp(path, picture, error);
 }

@@ -34,5 +34,6 @@ bool HasGLContext();
 void PresentFrame();
 // Keeps a copy of every presented frame (replays that take screenshots).
 void KeepFramesForScreenshots(bool keep);
-// Saves the last presented frame as a BMP file; false when there is no frame to save.
-bool SaveScreenshot(const std::string& path);
+// Saves the last presented frame as a BMP file; false when there is no frame to save or the file
+// cannot be written, with *error saying which.
+bool SaveScreenshot(const std::string& path, std::string* error = nullptr);

@@ -41,7 +41,7 @@ bool WritePam(const std::string& path, const std::vector<std::uint8_t>& rgba, in
     return std::fclose(file) == 0 && written;
 }
 
-int RunGame(const Options& options, const ReplayScript& script) {
+int RunGame(const Options& options, ReplayScript& script) {
     SetDisplayMode(1024, 768);
     int width = 0, height = 0;
     GetVirtualScreenSize(width, height);
@@ -110,11 +110,11 @@ int ZodavMain(int argc, char** argv) {
         GetVirtualScreenSize(w, h);
         if (!StartRecording(options.record, seed, w, h)) {
             SDL_Quit();
-            return Fail("cannot write the recording " + options.record, 2);
+            return Fail(RecordingError(), 2);
         }
     }
-    const int code = RunGame(options, script);
-    StopRecording();
+    int code = RunGame(options, script);
+    if (!StopRecording() && code == 0) code = 1;
     SDL_Quit();
     return code;
 }

@@ -246,7 +246,7 @@ class IEngineCore {
     // ExWmClose then destroys the window as a default procedure would.
     virtual void PostMessage(std::uint32_t msg, std::uint32_t wParam, std::uint32_t lParam) = 0;
     // Draws the current state once more (render callback) and saves it as a 24-bit BMP.
-    // False without a GL context or when the file cannot be written.
+    // False without a GL context (errno 0) or when the file cannot be written (errno says why).
     virtual bool SaveScreenshot(const char* file) = 0;
     // Calls free and leaves manual mode.
     virtual void EndManual() = 0;

@@ -27,7 +27,8 @@ bool LoadBmp(const std::string& path, RgbPicture& out, std::string* error = null
 // Decodes a JPEG (baseline, progressive, grey-scale). A file that ends early is corrupt.
 bool LoadJpeg(const std::string& path, RgbPicture& out, std::string* error = nullptr);
 
-// Writes a 24-bit bottom-up BMP file (tests, screenshots, tools).
-bool SaveBmp(const std::string& path, const RgbPicture& picture);
+// Writes a 24-bit bottom-up BMP file (tests, screenshots, tools). On failure errno holds the
+// system's reason (0 when the picture itself is unfit) and *error names the file and that reason.
+bool SaveBmp(const std::string& path, const RgbPicture& picture, std::string* error = nullptr);
 
 }  // namespace media
