@@ -150,6 +150,7 @@ void Core::EndLoop() {
 }
 
 void Core::Update() {
+    audio_.KeepMusicLooping();
     Call(ExUpdate);
     ++updates_;
 }

@@ -22,40 +22,6 @@ using namespace soundkit;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
-
-// The demo music's frames (MPEG 1 layer III, 44100 Hz, mono), without its first frame: that one
-// is a LAME "Info" frame, whose frame count would end a longer file early.
-Bytes DemoFrames() {
-    const Bytes demo = ReadBytes(GAMES_SOURCE_DIR "/demo/garbage/chiptune.mp3");
-    static constexpr int kKbps[15] = {0,   32,  40,  48,  56,  64,  80, 96,
-                                      112, 128, 160, 192, 224, 256, 320};
-    const std::size_t info = 144 * kKbps[demo.at(2) >> 4] * 1000 / 44100 + ((demo[2] >> 1) & 1);
-    return Bytes(demo.begin() + static_cast<std::ptrdiff_t>(info), demo.end());
-}
-
-// Frames of silence in the demo's format at 32 kbit/s: 104 bytes and 1152 samples each; zero side
-// information makes each a valid frame.
-void AppendSilence(Bytes& data, double seconds) {
-    const int frames = static_cast<int>(seconds * 44100 / 1152) + 1;
-    for (int i = 0; i < frames; ++i) {
-        const std::uint8_t header[4] = {0xFF, 0xFB, 0x10, 0xC4};
-        data.insert(data.end(), header, header + 4);
-        data.resize(data.size() + 100, 0);
-    }
-}
-
 long ResidentKb() {
     std::ifstream statm("/proc/self/statm");
     long pages = 0, resident = 0;
@@ -68,13 +34,6 @@ int OpenFiles() {
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
         ++count;
     return count;
-}
-
-double AudibleSeconds(const std::vector<int>& peaks, std::size_t from, std::size_t to) {
-    int windows = 0;
-    for (std::size_t i = from; i < std::min(to, peaks.size()); ++i)
-        windows += peaks[i] > 1000;
-    return windows * 0.01;
 }
 
 }  // namespace
@@ -104,7 +63,11 @@ TEST(StreamedMusic, TrackPastTheDecodedCapPlaysToItsEndInLittleMemory) {
     BASS_Free();
     ASSERT_TRUE(ended) << "still playing after " << capture.Seconds() << " s of output";
     EXPECT_GE(capture.Seconds(), 13 * 60 + 10) << "the track ended early";
-    EXPECT_GT(AudibleSeconds(capture.Peaks(), 0, 2000), 5) << "the track's music was not heard";
+    const std::vector<int> peaks = capture.Peaks();
+    EXPECT_GT(
+        AudibleSeconds({peaks.begin(), peaks.begin() + std::min<std::size_t>(2000, peaks.size())}),
+        5)
+        << "the track's music was not heard";
     EXPECT_LT(peak - before, 30 * 1024) << "memory grew with the track's length";
 }
 
@@ -112,12 +75,7 @@ TEST(StreamedMusic, TrackPastTheDecodedCapPlaysToItsEndInLittleMemory) {
 // good, loop or not; the game's tick starts a looped track again from its beginning.
 TEST(StreamedMusic, LoopedTrackGoesOnPastADamagedFrame) {
     TempDir dir;
-    const Bytes demo = DemoFrames();
-    const Bytes part(demo.begin(), demo.begin() + 48000);  // 4 s of music
-    Bytes track = part;
-    track.insert(track.end(), 4000, 0xFF);
-    track.insert(track.end(), part.begin(), part.end());
-    WriteBytes(dir / "damaged.mp3", track);
+    WriteBytes(dir / "damaged.mp3", DamagedTrack());
     FastAudioCapture capture(dir.path);
     ASSERT_TRUE(capture.Ready());
     ResetAllState();
@@ -127,7 +85,7 @@ TEST(StreamedMusic, LoopedTrackGoesOnPastADamagedFrame) {
     SoundPlay(content.Music);
     bool alwaysPlaying = true;
     const bool heard = FastAudioCapture::Until(
-        [&] { return AudibleSeconds(capture.Peaks(), 0, SIZE_MAX) > 12; }, 120,
+        [&] { return AudibleSeconds(capture.Peaks()) > 12; }, 120,
         [&] {
             Tick();
             alwaysPlaying &= BASS_ChannelIsActive(content.Music.handle) == BASS_ACTIVE_PLAYING;
@@ -135,8 +93,7 @@ TEST(StreamedMusic, LoopedTrackGoesOnPastADamagedFrame) {
     BASS_Free();
     ResetAllState();
     EXPECT_TRUE(heard) << "music fell silent after the damage; heard "
-                       << AudibleSeconds(capture.Peaks(), 0, SIZE_MAX) << " s in "
-                       << capture.Seconds() << " s";
+                       << AudibleSeconds(capture.Peaks()) << " s in " << capture.Seconds() << " s";
     EXPECT_TRUE(alwaysPlaying);
 }
 
