@@ -152,6 +152,7 @@ void Core::EndLoop() {
 }
 
 void Core::Update() {
+    audio_.KeepMusicLooping();
     Call(ExUpdate);
     // Said once in live play, so that whoever watches the log knows the game is under way.
     if (++updates_ == 1 && !manual_) log_.Line("first update done");

@@ -218,6 +218,8 @@ class Audio final : public IAudio {
     bool DeviceOpen() override { return open_; }
     int PlayingEffects() override;
     bool MusicPlaying() override;
+    // Run every update: looped music that stopped on a damaged frame starts again.
+    void KeepMusicLooping();
 
   private:
     Log& log_;
@@ -226,6 +228,9 @@ class Audio final : public IAudio {
     int mixFrameBytes_ = 4;
     std::vector<Mix_Chunk*> sounds_;  // id = index + 1; nullptr when checked without a device
     Mix_Music* music_ = nullptr;
+    SDL_RWops* musicSource_ = nullptr;  // the file `music_` reads as it plays
+    bool musicLoops_ = false;
+    int musicRestarts_ = 0;
 };
 
 }  // namespace exg
