@@ -54,6 +54,11 @@ std::string ParseCommand(const std::vector<std::string>& w, TReplayCommand* c) {
         if (arity(1) && Number(w[1], kLargestKeyCode, &c->A)) return "";
         return "key takes a virtual-key code from 0 to 255";
     }
+    if (name == "focus") {
+        c->Command = arity(1) && w[1] == "in" ? C::kFocusIn : C::kFocusOut;
+        if (arity(1) && (w[1] == "in" || w[1] == "out")) return "";
+        return "focus takes \"in\" or \"out\"";
+    }
     if (name == "screenshot") {
         c->Command = C::kScreenshot;
         if (!arity(1)) return "screenshot takes one file name";
@@ -96,6 +101,10 @@ void ExecuteCommand(const TReplayCommand& c, TReplayPointer& p, std::FILE* dump)
             break;
         case TReplayCommand::kClose:
             Core->PostMessage(ExWmClose, 0, 0);
+            break;
+        case TReplayCommand::kFocusOut:
+        case TReplayCommand::kFocusIn:
+            Core->PostMessage(ExWmActivateApp, c.Command == TReplayCommand::kFocusIn ? 1 : 0, 0);
             break;
         case TReplayCommand::kDump:
             std::fprintf(dump, "%s\n", GameDumpLine().c_str());
@@ -152,6 +161,10 @@ void RecordingWindowProc(uint32_t msg, uint32_t wParam, uint32_t lParam) {
         case ExWmQueryEndSession:
             WritePendingUpdates();
             std::fprintf(recordFile, "close\n");
+            break;
+        case ExWmActivateApp:
+            WritePendingUpdates();
+            std::fprintf(recordFile, "focus %s\n", wParam ? "in" : "out");
             break;
         default:
             break;
