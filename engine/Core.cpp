@@ -32,6 +32,7 @@ class Core final : public IEngineCore {
         // A fresh context gets the fixed state and the 2D view at once, so that loading and
         // drawing before the loop starts see the same GL state as the loop.
         host_.SetContextHook([this] { renderer_.SetUpGl(); });
+        host_.SetPauseHook([this](bool paused) { Pause(paused); });
     }
     ~Core();
     bool Start(const char* logFile);
@@ -59,6 +60,7 @@ class Core final : public IEngineCore {
 
   private:
     void Call(int kind);
+    void Pause(bool paused);
     void BeginLoop();
     void EndLoop();
     void Update();
@@ -67,7 +69,8 @@ class Core final : public IEngineCore {
               Clock::time_point lastAdvance);
 
     bool headless_;
-    Clock::time_point epoch_;
+    Clock::time_point epoch_;     // live clock zero, moved on by every pause's length
+    Clock::time_point pausedAt_;  // when the current pause began (live)
     Log log_;
     Callbacks callbacks_;
     exg::WindowHost host_{log_, callbacks_, headless_};
@@ -85,6 +88,7 @@ class Core final : public IEngineCore {
 };
 
 Core::~Core() {
+    ReleaseEndSignals();
     audio_.Close();
     log_.Close("eXgine stopped");
 }
@@ -106,6 +110,7 @@ bool Core::Start(const char* logFile) {
         SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     }
+    CatchEndSignals();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         log_.Line(std::string("audio unavailable, playing silent: ") + SDL_GetError());
     else
@@ -128,12 +133,29 @@ void Core::Call(int kind) {
 
 int Core::TimeMs() {
     if (manualClock_) return static_cast<int>(manualMs_);
-    return static_cast<int>(NsBetween(epoch_, Clock::now()) / 1000000);
+    const Clock::time_point now = host_.Paused() ? pausedAt_ : Clock::now();
+    return static_cast<int>(NsBetween(epoch_, now) / 1000000);
+}
+
+// While paused the live clock stands still: the pause's length is added to the epoch when it
+// ends, so timers resume where they stopped instead of jumping. Manual driving simply runs
+// no updates (StepUpdate) while paused.
+void Core::Pause(bool paused) {
+    const Clock::time_point now = Clock::now();
+    if (paused)
+        pausedAt_ = now;
+    else
+        epoch_ += now - pausedAt_;
+    const long long ms = manualClock_ ? manualMs_ : NsBetween(epoch_, now) / 1000000;
+    log_.Line(std::string(paused ? "paused" : "resumed") + " at " + std::to_string(ms) +
+              " ms after " + std::to_string(updates_) + " updates" +
+              (paused ? " (the window lost the focus or was minimised)" : ""));
 }
 
 void Core::BeginLoop() {
     running_ = true;
     quit_ = false;
+    host_.ClearPause();
     updates_ = 0;
     frames_ = 0;
     renderer_.ResetFps();
@@ -178,7 +200,7 @@ void Core::Run(int updatesPerSecond) {
         const Clock::time_point frameStart = Clock::now();
         const long long messagesBefore = host_.Delivered();
         host_.PumpEvents();
-        const int due = step.Advance(NsBetween(last, frameStart));
+        const int due = host_.Paused() ? 0 : step.Advance(NsBetween(last, frameStart));
         last = frameStart;
         for (int i = 0; i < due && !quit_; ++i)
             Update();
@@ -219,6 +241,7 @@ void Core::StepUpdate() {
     if (!manual_) return;
     // Only scripted input reaches the game, but an interrupt still ends a long replay.
     if (host_.DiscardEvents()) host_.Deliver(ExWmQueryEndSession, 0, 0);
+    if (host_.Paused()) return;
     manualMs_ += manualStepMs_;
     Update();
     if (host_.Drawable()) RenderFrame(manualMs_);

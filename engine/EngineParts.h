@@ -52,6 +52,12 @@ struct Callbacks {
 // Maps an SDL key to a Win32 virtual-key code; 0 when the key has none.
 std::uint32_t VirtualKeyOf(SDL_Keycode key);
 
+// SIGHUP and SIGQUIT, caught from exInit to exDone (unless they were ignored): the handler only
+// notes the signal; TakeEndSignal tells the pump once that one came.
+void CatchEndSignals();
+void ReleaseEndSignals();
+bool TakeEndSignal();
+
 class WindowHost final : public IWindowHost {
   public:
     WindowHost(Log& log, Callbacks& callbacks, bool headless);
@@ -89,11 +95,21 @@ class WindowHost final : public IWindowHost {
     bool DiscardEvents();
     // Called each time a GL context has been made current on a newly attached window.
     void SetContextHook(std::function<void()> hook) { contextHook_ = std::move(hook); }
+    // Called with true when the window pauses the game (ExWmActivateApp 0: it lost the focus it
+    // had, or was minimised) and with false when the pause ends.
+    void SetPauseHook(std::function<void(bool)> hook) { pauseHook_ = std::move(hook); }
+    // Whether the game is paused by the window's focus or minimising.
+    bool Paused() const { return paused_; }
+    // A fresh loop starts unpaused.
+    void ClearPause() { paused_ = false; }
 
   private:
     bool MakeContext();
     void DeliverButton(const SDL_MouseButtonEvent& button);
     void DeliverKey(const SDL_KeyboardEvent& key);
+    void DeliverWindowEvent(std::uint8_t event);
+    // Delivers ExWmActivateApp when the pause state changes.
+    void SetActive(bool active);
 
     Log& log_;
     Callbacks& callbacks_;
@@ -108,7 +124,12 @@ class WindowHost final : public IWindowHost {
     long long delivered_ = 0;
     int headlessWidth_ = 0;
     int headlessHeight_ = 0;
+    // A window that never had the focus (a bare X server without a window manager) is not
+    // paused by not having it.
+    bool hadFocus_ = false;
+    bool paused_ = false;
     std::function<void()> contextHook_;
+    std::function<void(bool)> pauseHook_;
 };
 
 // One texture. It is listed with its file when loaded and decoded the first time it is drawn

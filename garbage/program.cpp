@@ -2,8 +2,11 @@
 // the engine, runs the start-up and then either the live loop or a replay script.
 #include "program.h"
 
+#include <SDL.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,23 @@ bool HaveDisplay() {
     const char* x = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     return (x && *x) || (wayland && *wayland);
+}
+
+// When DISPLAY names no server that answers, SDL falls back to its offscreen driver and the game
+// would run, invisible, for ever.
+bool DisplayAnswers() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
+}
+
+int NoDisplay() {
+    const char* x = std::getenv("DISPLAY");
+    std::fprintf(stderr,
+                 "garbage: no display to open a window on (DISPLAY \"%s\" names no display that "
+                 "answers); use --headless with --replay to run without one\n",
+                 x ? x : "");
+    UnbindEngine();
+    return 1;
 }
 
 // Opens a file the player named for output; false (said) when it cannot be made.
@@ -98,6 +118,7 @@ int GarbageMain(int argc, char** argv) {
         std::fputs("garbage: the engine cannot start (see log.txt)\n", stderr);
         return 1;
     }
+    if (!options->Headless && !DisplayAnswers()) return NoDisplay();
     const int code = options->ReplayFile.empty() ? Play(*options) : Replay(*options);
     UnbindEngine();
     return code;

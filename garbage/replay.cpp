@@ -51,6 +51,10 @@ void ExecuteCommand(const TReplayCommand& c, TReplayPointer& p, media::OutputFil
         case TReplayCommand::kClose:
             Core->PostMessage(ExWmClose, 0, 0);
             break;
+        case TReplayCommand::kFocusOut:
+        case TReplayCommand::kFocusIn:
+            Core->PostMessage(ExWmActivateApp, c.Command == TReplayCommand::kFocusIn ? 1 : 0, 0);
+            break;
         case TReplayCommand::kDump:
             if (!dump->Write(GameDumpLine() + "\n") || !dump->Flush()) GameLog(dump->Error());
             break;
@@ -108,6 +112,10 @@ void RecordingWindowProc(uint32_t msg, uint32_t wParam, uint32_t lParam) {
         case ExWmQueryEndSession:
             WritePendingUpdates();
             RecordLine("close");
+            break;
+        case ExWmActivateApp:
+            WritePendingUpdates();
+            RecordLine(wParam ? "focus in" : "focus out");
             break;
         default:
             break;

@@ -9,6 +9,9 @@
 //   press / release   left button down / up at the pointer
 //   key VK            a key-down message with virtual-key code VK (27 is Esc)
 //   close             a close request for the main window
+//   focus out         the main window lost the focus or was minimised: no updates run and the
+//                     clock stands still until "focus in"
+//   focus in          the main window got the focus back or was restored
 //   dump              one JSON line of the game state to the dump output
 //   screenshot FILE   a BMP of the last frame (needs a window)
 #pragma once
@@ -23,7 +26,19 @@
 #include "media/ScriptReader.h"
 
 struct TReplayCommand {
-    enum Kind { kSeed, kUpdate, kMouse, kPress, kRelease, kKey, kClose, kDump, kScreenshot };
+    enum Kind {
+        kSeed,
+        kUpdate,
+        kMouse,
+        kPress,
+        kRelease,
+        kKey,
+        kClose,
+        kDump,
+        kScreenshot,
+        kFocusOut,
+        kFocusIn
+    };
     Kind Command = kUpdate;
     uint64_t A = 0;  // seed, update count, x or key code
     uint64_t B = 0;  // y

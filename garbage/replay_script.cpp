@@ -41,6 +41,11 @@ std::string ParseCommand(const std::vector<std::string>& w, TReplayCommand* c) {
         if (arity(1) && Number(w[1], kLargestKeyCode, &c->A)) return "";
         return "key takes a virtual-key code from 0 to 255";
     }
+    if (name == "focus") {
+        c->Command = arity(1) && w[1] == "in" ? C::kFocusIn : C::kFocusOut;
+        if (arity(1) && (w[1] == "in" || w[1] == "out")) return "";
+        return "focus takes \"in\" or \"out\"";
+    }
     if (name == "screenshot") {
         c->Command = C::kScreenshot;
         if (!arity(1)) return "screenshot takes one file name";
