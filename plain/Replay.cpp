@@ -91,6 +91,11 @@ bool ParseCommand(const std::vector<std::string>& w, ReplayCommand& c, ReplayScr
         c.kind = ReplayCommand::Key;
         return ParseNumber(w[1], 0, 255, c.a);
     }
+    if (verb == "focus" && n == 2) {
+        c.kind = ReplayCommand::Focus;
+        c.a = w[1] == "out" ? 0 : 1;
+        return w[1] == "out" || w[1] == "in";
+    }
     if (verb == "dump" && n == 1) {
         c.kind = ReplayCommand::Dump;
         return true;
@@ -217,6 +222,12 @@ void RecordMessage(const Message& message) {
         case MessageType::RButtonUp:
             line = "release right";
             break;
+        case MessageType::FocusOut:
+            line = "focus out";
+            break;
+        case MessageType::FocusIn:
+            line = "focus in";
+            break;
         case MessageType::KeyDown:
             FlushTicks();
             std::fprintf(recorder.file, "key %d\n", message.key);
@@ -226,6 +237,11 @@ void RecordMessage(const Message& message) {
     }
     FlushTicks();
     std::fprintf(recorder.file, "%s\n", line);
+}
+
+void RecordScreenSize(int screenWidth, int screenHeight) {
+    if (!recorder.file) return;
+    std::fprintf(recorder.file, "screen %d %d\n", screenWidth, screenHeight);
 }
 
 void StopRecording() {
@@ -255,8 +271,9 @@ void RunCommand(const ReplayCommand& c, std::FILE* dump) {
             break;  // taken before initialisation
         case ReplayCommand::Tick:
             for (std::int64_t i = 0; i < c.a && !QuitPosted(); ++i) {
-                // SIGINT and SIGTERM arrive as a quit event: shut down as the window would.
-                if (SDL_QuitRequested()) {
+                // SIGINT and SIGTERM arrive as a quit event, SIGHUP and SIGQUIT as a flag: shut
+                // down as the window would.
+                if (SDL_QuitRequested() || QuitSignalled()) {
                     Shutdown();
                     break;
                 }
@@ -274,6 +291,9 @@ void RunCommand(const ReplayCommand& c, std::FILE* dump) {
             break;
         case ReplayCommand::Key:
             WindowProcedure({MessageType::KeyDown, static_cast<int>(c.a)});
+            break;
+        case ReplayCommand::Focus:
+            WindowProcedure({c.a == 0 ? MessageType::FocusOut : MessageType::FocusIn, 0});
             break;
         case ReplayCommand::Dump:
             std::fprintf(dump, "%s\n", DumpState().c_str());
