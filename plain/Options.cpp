@@ -36,7 +36,8 @@ bool ParseProcessing(const std::string& text, Options& options) {
 
 std::string Usage() {
     return "usage: zodav [options]\n"
-           "  --windowed        an ordinary 1024 x 768 window, no display-mode change\n"
+           "  --windowed        a resizable window (1024 x 768 at first) instead of full screen\n"
+           "  --mode-switch     full screen switches the display to 1024 x 768 (restored on exit)\n"
            "  --seed N          seed the random generator\n"
            "  --record FILE     write this session's input as a replay script\n"
            "  --replay FILE     take input from a replay script (ticks run back to back)\n"
@@ -57,6 +58,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
         std::string value;
         if (a == "--windowed") {
             options.windowed = true;
+        } else if (a == "--mode-switch") {
+            options.modeSwitch = true;
         } else if (a == "--headless") {
             options.headless = true;
         } else if (a == "--help" || a == "-h") {

@@ -6,6 +6,7 @@
 
 struct Options {
     bool windowed = false;
+    bool modeSwitch = false;
     bool headless = false;
     bool help = false;
     bool seedGiven = false;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "GLUse.h"
 #include "GLUsePicture.h"
@@ -15,6 +16,21 @@
 #include "Zodav.h"
 
 namespace {
+
+// Under --mode-switch a crash or a stray exit must not leave the desktop at 1024 x 768: SDL gives
+// the display its own mode back when its video part stops, so those roads stop it first. (SIGKILL
+// cannot be caught; that is why the switch is not the default.)
+void OnFatalSignal(int signalNumber) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    std::signal(signalNumber, SIG_DFL);
+    std::raise(signalNumber);
+}
+
+void RestoreModeOnEveryExit() {
+    for (int signalNumber : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        std::signal(signalNumber, OnFatalSignal);
+    std::atexit(SDL_Quit);
+}
 
 int Fail(const std::string& message, int code) {
     std::fprintf(stderr, "zodav: %s\n", message.c_str());
@@ -95,6 +111,7 @@ int ZodavMain(int argc, char** argv) {
     if (options.seedGiven) seed = options.seed;
     SetGameSeed(seed);
     runMode.windowed = options.windowed;
+    runMode.modeSwitch = options.modeSwitch;
     runMode.headless = options.headless;
     runMode.replaying = !options.replay.empty();
     if (!StartSdl(options.headless)) {
@@ -104,6 +121,8 @@ int ZodavMain(int argc, char** argv) {
             "replay without one)",
             1);
     }
+    CatchHangupAndQuitSignals();
+    if (options.modeSwitch && !options.windowed) RestoreModeOnEveryExit();
     if (!options.record.empty()) {
         int w = 0, h = 0;
         SetDisplayMode(1024, 768);

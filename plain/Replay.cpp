@@ -87,6 +87,12 @@ void RecordMessage(const Message& message) {
         case MessageType::RButtonUp:
             line = "release right";
             break;
+        case MessageType::FocusOut:
+            line = "focus out";
+            break;
+        case MessageType::FocusIn:
+            line = "focus in";
+            break;
         case MessageType::KeyDown:
             FlushTicks();
             RecordLine("key " + std::to_string(message.key));
@@ -96,6 +102,10 @@ void RecordMessage(const Message& message) {
     }
     FlushTicks();
     RecordLine(line);
+}
+
+void RecordScreenSize(int screenWidth, int screenHeight) {
+    RecordLine("screen " + std::to_string(screenWidth) + " " + std::to_string(screenHeight));
 }
 
 bool StopRecording() {
@@ -130,8 +140,9 @@ bool RunCommand(const ReplayCommand& c, media::OutputFile& dump) {
             break;  // taken before initialisation
         case ReplayCommand::Tick:
             for (std::int64_t i = 0; i < c.a && !QuitPosted(); ++i) {
-                // SIGINT and SIGTERM arrive as a quit event: shut down as the window would.
-                if (SDL_QuitRequested()) {
+                // SIGINT and SIGTERM arrive as a quit event, SIGHUP and SIGQUIT as a flag: shut
+                // down as the window would.
+                if (SDL_QuitRequested() || QuitSignalled()) {
                     Shutdown();
                     break;
                 }
@@ -149,6 +160,9 @@ bool RunCommand(const ReplayCommand& c, media::OutputFile& dump) {
             break;
         case ReplayCommand::Key:
             WindowProcedure({MessageType::KeyDown, static_cast<int>(c.a)});
+            break;
+        case ReplayCommand::Focus:
+            WindowProcedure({c.a == 0 ? MessageType::FocusOut : MessageType::FocusIn, 0});
             break;
         case ReplayCommand::Dump:
             if (!dump.Write(DumpState() + "\n") || !dump.Flush()) {

@@ -12,6 +12,7 @@
 //   key VK                key-down message with virtual-key code VK
 //   dump                  write the state as one JSON object on one line
 //   screenshot FILE       (not headless) save the last drawn frame as a BMP file
+//   focus out|in          the window lost the input focus (or was minimised) / got it
 // Commands are only ever added, never changed or reordered.
 #pragma once
 
@@ -25,7 +26,7 @@
 inline constexpr const char* kReplayMagic = "zodav-replay 1";
 
 struct ReplayCommand {
-    enum Kind { Seed, Screen, Tick, Mouse, Press, Release, Key, Dump, Screenshot };
+    enum Kind { Seed, Screen, Tick, Mouse, Press, Release, Key, Dump, Screenshot, Focus };
     Kind kind = Dump;
     std::int64_t a = 0;
     std::int64_t b = 0;
@@ -76,6 +77,8 @@ bool StartRecording(const std::string& path, std::uint64_t seed, int screenWidth
 const std::string& RecordingError();
 void RecordTick(int pointerX, int pointerY);
 void RecordMessage(const Message& message);
+// The screen's size when it changed after the start (a driver that cannot scale); before any tick.
+void RecordScreenSize(int screenWidth, int screenHeight);
 bool StopRecording();
 
 // Runs the script after game initialisation. Dump lines go to `dumpPath` (empty: standard output).

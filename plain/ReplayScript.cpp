@@ -70,6 +70,12 @@ std::string ParseCommand(const std::vector<std::string>& w, ReplayCommand& c) {
         if (n == 2 && Number(w[1], 0, media::kLargestKeyCode, c.a)) return "";
         return "key takes a virtual-key code from 0 to 255";
     }
+    if (verb == "focus") {
+        c.kind = ReplayCommand::Focus;
+        c.a = n == 2 && w[1] == "out" ? 0 : 1;
+        if (n == 2 && (w[1] == "out" || w[1] == "in")) return "";
+        return "focus takes in or out";
+    }
     if (verb == "dump") {
         c.kind = ReplayCommand::Dump;
         return n == 1 ? "" : "dump takes no arguments";
