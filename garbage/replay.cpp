@@ -9,6 +9,7 @@
 #include "eXgine_binding.h"
 #include "game_dump.h"
 #include "garbage.h"
+#include "media/GameHome.h"
 #include "options.h"
 #include "window.h"
 
@@ -102,7 +103,7 @@ void ExecuteCommand(const TReplayCommand& c, TReplayPointer& p, std::FILE* dump)
             std::fflush(dump);
             break;
         case TReplayCommand::kScreenshot:
-            if (!Core->SaveScreenshot(c.File.c_str()))
+            if (!Core->SaveScreenshot(FromStartFolder(c.File).c_str()))
                 GameLog("line " + std::to_string(c.Line) + ": no screenshot \"" + c.File +
                         "\" (it needs a window and a writable file)");
             break;

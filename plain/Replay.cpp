@@ -13,6 +13,7 @@
 #include "Dump.h"
 #include "GLUse.h"
 #include "Zodav.h"
+#include "media/GameHome.h"
 
 namespace {
 
@@ -280,7 +281,7 @@ void RunCommand(const ReplayCommand& c, std::FILE* dump) {
             std::fflush(dump);
             break;
         case ReplayCommand::Screenshot:
-            if (!SaveScreenshot(c.text))
+            if (!SaveScreenshot(FromStartFolder(c.text)))
                 std::fprintf(stderr, "line %d: no frame to save as %s (headless or not drawn)\n",
                              c.line, c.text.c_str());
             break;
