@@ -117,7 +117,9 @@ TEST(GameHome, FolderThatCannotBeMadeOrSeededIsRefusedClearlyAndLeavesNothing) {
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
         EXPECT_EQ(Leftovers(temp.path), 0);
         EXPECT_EQ(Read(fs::path(temp.path) / "file"), "a plain file");
-        if (!c.withData) EXPECT_FALSE(fs::exists(home)) << "a half-made folder stayed";
+        if (!c.withData) {
+            EXPECT_FALSE(fs::exists(home)) << "a half-made folder stayed";
+        }
     }
 }
 
