@@ -13,6 +13,7 @@
 #include "eXgine_binding.h"
 #include "game_dump.h"
 #include "garbage.h"
+#include "media/GameHome.h"
 #include "media/OutputFile.h"
 #include "media/ScriptReader.h"
 #include "options.h"
@@ -93,6 +94,15 @@ int Replay(const TOptions& options) {
     return CloseOutput(&dump) || code != 0 ? code : 1;
 }
 
+// --home: config.txt, log.txt and the content are read in the game folder; the files named on the
+// command line stay where the player meant them.
+bool EnterHome(TOptions& options, std::string& error) {
+    if (!EnterGameHome(error)) return false;
+    for (std::string* path : {&options.RecordFile, &options.ReplayFile, &options.DumpFile})
+        *path = FromStartFolder(*path);
+    return true;
+}
+
 }  // namespace
 
 int GarbageMain(int argc, char** argv) {
@@ -106,11 +116,19 @@ int GarbageMain(int argc, char** argv) {
         std::fputs(UsageText().c_str(), stdout);
         return 0;
     }
+    if (options->Version) {
+        std::fputs(VersionText().c_str(), stdout);
+        return 0;
+    }
     if (!options->Headless && !HaveDisplay()) {
         std::fputs(
             "garbage: no display to open a window on (DISPLAY is not set); "
             "use --headless with --replay to run without one\n",
             stderr);
+        return 1;
+    }
+    if (options->Home && !EnterHome(*options, error)) {
+        std::fprintf(stderr, "garbage: %s\n", error.c_str());
         return 1;
     }
     GameSeed = options->Seed;

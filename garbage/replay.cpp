@@ -7,7 +7,9 @@
 #include "eXgine_binding.h"
 #include "game_dump.h"
 #include "garbage.h"
+#include "media/GameHome.h"
 #include "media/OwnFile.h"
+#include "options.h"
 #include "window.h"
 
 namespace {
@@ -15,7 +17,7 @@ namespace {
 // A screenshot that cannot be saved is said with its true cause; the run goes on.
 void SaveScreenshot(const TReplayCommand& c) {
     errno = 0;
-    if (Core->SaveScreenshot(c.File.c_str())) return;
+    if (Core->SaveScreenshot(FromStartFolder(c.File).c_str())) return;
     // The engine leaves errno at the system's reason when writing failed, and at 0 when there
     // was no frame to take (no window: a headless run).
     const int code = errno;

@@ -48,7 +48,15 @@ std::string Usage() {
            "                    as a PAM file, then exit (no window needed)\n"
            "  --processing none|crop|full\n"
            "                    the texture processing --bake-picture uses (default full)\n"
+           "  --home            play in your own game folder,\n"
+           "                    ${XDG_DATA_HOME:-~/.local/share}/garbage-games (made on first "
+           "use)\n"
+           "  --version         the program's name and version\n"
            "  --help            this text\n";
+}
+
+std::string VersionLine() {
+    return std::string("zodav ") + GAMES_VERSION + "\n";
 }
 
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
@@ -64,6 +72,10 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
             options.headless = true;
         } else if (a == "--help" || a == "-h") {
             options.help = true;
+        } else if (a == "--version") {
+            options.version = true;
+        } else if (a == "--home") {
+            options.home = true;
         } else if (a == "--seed") {
             if (!NeedValue(args, i, value, error)) return false;
             if (!ParseSeedValue(value, options.seed)) {

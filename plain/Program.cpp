@@ -14,6 +14,7 @@
 #include "Replay.h"
 #include "WindUse.h"
 #include "Zodav.h"
+#include "media/GameHome.h"
 
 namespace {
 
@@ -101,7 +102,16 @@ int ZodavMain(int argc, char** argv) {
         std::printf("%s", Usage().c_str());
         return 0;
     }
+    if (options.version) {
+        std::printf("%s", VersionLine().c_str());
+        return 0;
+    }
     if (!options.bakeIn.empty()) return BakePicture(options);
+    if (options.home) {
+        if (!EnterGameHome(error)) return Fail(error, 1);
+        for (std::string* path : {&options.record, &options.replay, &options.dump})
+            *path = FromStartFolder(*path);
+    }
     ReplayScript script;
     if (!options.replay.empty() && !ParseReplay(options.replay, script, error))
         return Fail(error, 2);

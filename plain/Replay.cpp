@@ -9,6 +9,7 @@
 #include "Dump.h"
 #include "GLUse.h"
 #include "Zodav.h"
+#include "media/GameHome.h"
 #include "media/OutputFile.h"
 
 namespace {
@@ -172,7 +173,7 @@ bool RunCommand(const ReplayCommand& c, media::OutputFile& dump) {
             break;
         case ReplayCommand::Screenshot: {
             std::string why;
-            if (!SaveScreenshot(c.text, &why))
+            if (!SaveScreenshot(FromStartFolder(c.text), &why))
                 std::fprintf(stderr, "zodav: line %d: no screenshot: %s\n", c.line, why.c_str());
             break;
         }
