@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -72,7 +73,17 @@ void LoadPicturesInOrder(const std::vector<std::string>& files, bool brighten, b
                          int threads,
                          const std::function<void(std::size_t, const PicturePixels&)>& use) {
     const std::size_t workers = std::min<std::size_t>(std::max(threads, 1), files.size());
-    if (workers <= 1) {
+    Shared s(files, brighten, cropToCircle, workers);
+    s.slots.resize(files.size());
+    s.ready.assign(files.size(), 0);
+    std::vector<std::thread> pool;
+    try {
+        for (std::size_t t = 0; workers > 1 && t < workers; ++t)
+            pool.emplace_back(Work, std::ref(s));
+    } catch (const std::system_error&) {
+        // No more threads to be had: those started do the work, or this one alone.
+    }
+    if (pool.empty()) {
         media::RgbPicture decoded;
         PicturePixels pixels;
         for (std::size_t k = 0; k < files.size(); ++k) {
@@ -81,12 +92,6 @@ void LoadPicturesInOrder(const std::vector<std::string>& files, bool brighten, b
         }
         return;
     }
-    Shared s(files, brighten, cropToCircle, workers);
-    s.slots.resize(files.size());
-    s.ready.assign(files.size(), 0);
-    std::vector<std::thread> pool;
-    for (std::size_t t = 0; t < workers; ++t)
-        pool.emplace_back(Work, std::ref(s));
     for (std::size_t k = 0; k < files.size(); ++k) {
         {
             std::unique_lock<std::mutex> hold(s.lock);

@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <fstream>
-#include <functional>
 
 #include "GiantPictures.h"
 #include "TempFolder.h"
@@ -20,6 +19,19 @@ namespace {
 using giant::Bytes;
 using giant::Put16;
 using giant::Put32;
+
+// AddressSanitizer keeps freed memory in quarantine and adds its shadow: bounds grow under it.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long kMemorySlack = 3;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr long kMemorySlack = 3;
+#else
+constexpr long kMemorySlack = 1;
+#endif
+#else
+constexpr long kMemorySlack = 1;
+#endif
 
 long ResidentKb() {
     std::ifstream statm("/proc/self/statm");
@@ -89,26 +101,27 @@ TEST(PictureSize, TinyFilesDeclaringGiantsCostTheirOutputOnly) {
         EXPECT_EQ(d.width, c.width);
         EXPECT_EQ(d.height, c.height);
         // The output and the decoder's own rows; 100 MB is what a few bytes may cost at most.
-        EXPECT_LT(d.extraKb, 100 * 1024);
+        EXPECT_LT(d.extraKb, kMemorySlack * 100 * 1024);
     }
 }
 
 // A 24-bit bitmap of width x height whose pixel (x, y) is colour(x, y).
-Bytes Bmp24(int width, int height, bool topDown,
-            const std::function<std::array<std::uint8_t, 3>(int, int)>& colour) {
+template <typename Colour>
+Bytes Bmp24(int width, int height, bool topDown, const Colour& colour) {
     const std::uint32_t rowBytes = (width * 3 + 3) / 4 * 4;
     Bytes f = {'B', 'M'};
     Put32(f, 54 + rowBytes * height), Put32(f, 0), Put32(f, 54), Put32(f, 40), Put32(f, width);
     Put32(f, static_cast<std::uint32_t>(topDown ? -height : height)), Put16(f, 1), Put16(f, 24);
     for (int i = 0; i < 6; ++i)
         Put32(f, 0);
+    f.resize(54 + std::size_t(rowBytes) * height, 0);
     for (int r = 0; r < height; ++r) {
         const int y = topDown ? r : height - 1 - r;
-        for (int x = 0; x < width; ++x) {
+        std::uint8_t* p = &f[54 + std::size_t(r) * rowBytes];
+        for (int x = 0; x < width; ++x, p += 3) {
             const auto c = colour(x, y);
-            f.insert(f.end(), {c[2], c[1], c[0]});
+            p[0] = c[2], p[1] = c[1], p[2] = c[0];
         }
-        f.resize(f.size() + rowBytes - width * 3, 0);
     }
     return f;
 }
