@@ -3,6 +3,10 @@
 
 #include <limits>
 
+#ifndef GAMES_VERSION  // set by CMake from the project version
+#define GAMES_VERSION "unknown"
+#endif
+
 namespace {
 
 // Takes the value after option i; false when there is none.

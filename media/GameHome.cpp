@@ -13,6 +13,10 @@
 #include <system_error>
 #include <vector>
 
+#ifndef GAMES_DATA_FROM_PROGRAM  // set by CMake from the install layout
+#define GAMES_DATA_FROM_PROGRAM "../share/garbage-games"
+#endif
+
 GameHomeState gameHome;
 
 namespace fs = std::filesystem;

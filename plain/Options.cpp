@@ -3,6 +3,10 @@
 
 #include <vector>
 
+#ifndef GAMES_VERSION  // set by CMake from the project version
+#define GAMES_VERSION "unknown"
+#endif
+
 namespace {
 
 bool NeedValue(const std::vector<std::string>& args, size_t& i, std::string& value,

@@ -123,6 +123,19 @@ TEST(GameHome, FolderThatCannotBeMadeOrSeededIsRefusedClearlyAndLeavesNothing) {
     }
 }
 
+TEST(GameHome, ReadOnlyLocationIsRefusedClearly) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    TempFolder temp;
+    const fs::path data = MakeData(temp.path);
+    const fs::path locked = fs::path(temp.path) / "locked";
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    std::string error;
+    EXPECT_FALSE(PrepareGameHome(locked / "garbage-games", data, error));
+    EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
+    fs::permissions(locked, fs::perms::owner_all);
+}
+
 TEST(GameHome, FolderFollowsXdgDataHomeThenHome) {
     struct Case {
         const char* xdg;
