@@ -1,6 +1,5 @@
 // Replay scripts of the ball game: the commands, their order rules, and reading a script as a
 // stream (a plain file checked whole first, a pipe read up to its first tick).
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -170,18 +169,12 @@ bool ParseReplayText(const std::string& name, const std::string& text, ReplayScr
                      std::string& error) {
     script = ReplayScript{};
     ReplayReader reader(nullptr, name);
-    std::vector<std::string> words;
-    using R = media::ScriptReader;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        const R::Result r = reader.Lines().Feed(text.substr(start, end - start), &words);
+    error = media::FeedWholeText(reader.Lines(), text, [&](const std::vector<std::string>& w) {
         ReplayCommand c;
-        if (r == R::kError || (r == R::kWords && !reader.Take(words, c, script))) break;
-        if (r == R::kWords) script.commands.push_back(c);
-        start = end + 1;
-    }
-    if (reader.Error().empty()) reader.Lines().End();
-    error = reader.Error();
+        if (!reader.Take(w, c, script)) return false;
+        script.commands.push_back(c);
+        return true;
+    });
     return error.empty();
 }
 
