@@ -131,9 +131,6 @@ ReplayScript& ReplayScript::operator=(ReplayScript&&) noexcept = default;
 
 namespace {
 
-// The file behind a script being read; it lives as long as the program's replay.
-media::ScriptFile scriptFile;
-
 // A plain file: every line checked now, nothing kept; it is read again as it runs.
 bool CheckWhole(ReplayScript& script, std::string& error) {
     ReplayCommand c;
@@ -141,8 +138,9 @@ bool CheckWhole(ReplayScript& script, std::string& error) {
     }
     error = script.reader->Error();
     if (!error.empty()) return false;
-    std::rewind(scriptFile.get());
-    script.reader = std::make_unique<ReplayReader>(scriptFile.get(), script.reader->Lines().Name());
+    std::rewind(script.file.get());
+    script.reader =
+        std::make_unique<ReplayReader>(script.file.get(), script.reader->Lines().Name());
     return true;
 }
 
@@ -180,12 +178,12 @@ bool ParseReplayText(const std::string& name, const std::string& text, ReplayScr
 
 bool ParseReplay(const std::string& path, ReplayScript& script, std::string& error) {
     script = ReplayScript{};
-    scriptFile = media::OpenScript(path, &error);
-    if (!scriptFile) return false;
+    script.file = media::OpenScript(path, &error);
+    if (!script.file) return false;
     const std::string name = path == "-" ? "(standard input)" : path;
-    script.reader = std::make_unique<ReplayReader>(scriptFile.get(), name);
-    return media::ScriptIsRewindable(scriptFile.get()) ? CheckWhole(script, error)
-                                                       : ReadUntilFirstTick(script, error);
+    script.reader = std::make_unique<ReplayReader>(script.file.get(), name);
+    return media::ScriptIsRewindable(script.file.get()) ? CheckWhole(script, error)
+                                                        : ReadUntilFirstTick(script, error);
 }
 
 bool NextReplayCommand(ReplayScript& script, ReplayCommand& c) {
@@ -203,5 +201,5 @@ std::string ReplayReadError(const ReplayScript& script) {
 
 void CloseReplay(ReplayScript& script) {
     script.reader.reset();
-    scriptFile.reset();
+    script.file.reset();
 }
