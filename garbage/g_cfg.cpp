@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "media/OwnFile.h"
+
 namespace {
 
 constexpr char kEndOfFile = 26;  // Ctrl+Z: nothing after it is read
@@ -77,12 +79,14 @@ std::FILE* OpenExisting(const std::string& file, bool* missing, std::string* err
     return f;
 }
 
-// Creates the missing file with the one line key=fallback and a Windows line end.
+// Creates the missing file with the one line key=fallback and a Windows line end. Never through
+// a link (a dangling one included) and never over anything that appeared meanwhile.
 bool CreateWithDefault(const std::string& file, const std::string& key, const std::string& fallback,
                        std::string* error) {
-    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    std::string why;
+    const int fd = media::CreateOwnFile(file, &why);
     if (fd < 0) {
-        if (error) *error = SystemError("cannot create", file, errno);
+        if (error) *error = why;
         return false;
     }
     std::string line = key + "=" + fallback + "\r\n";

@@ -1,7 +1,5 @@
 // Replay scripts of the catching game: the commands and their order rule, read through the
 // shared script reader.
-#include <algorithm>
-
 #include "replay.h"
 
 namespace {
@@ -87,18 +85,12 @@ std::optional<std::vector<TReplayCommand>> ParseReplay(const std::string& text,
                                                        std::string* error) {
     std::vector<TReplayCommand> out;
     TReplayReader reader(nullptr, fileName);
-    std::vector<std::string> words;
-    using R = media::ScriptReader;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = std::min(text.find('\n', start), text.size());
-        R::Result r = reader.Lines().Feed(text.substr(start, end - start), &words);
+    *error = media::FeedWholeText(reader.Lines(), text, [&](const std::vector<std::string>& w) {
         TReplayCommand c;
-        if (r == R::kError || (r == R::kWords && !reader.Take(words, &c))) break;
-        if (r == R::kWords) out.push_back(c);
-        start = end + 1;
-    }
-    if (reader.Error().empty()) reader.Lines().End();
-    *error = reader.Error();
+        if (!reader.Take(w, &c)) return false;
+        out.push_back(c);
+        return true;
+    });
     if (!error->empty()) return std::nullopt;
     return out;
 }

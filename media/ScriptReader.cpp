@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -133,6 +134,20 @@ ScriptReader::Result ScriptReader::Fail(const std::string& why) {
 ScriptReader::Result ScriptReader::FailWhole(const std::string& why) {
     error_ = name_ + ": " + why;
     return kError;
+}
+
+std::string FeedWholeText(ScriptReader& reader, const std::string& text,
+                          const std::function<bool(const std::vector<std::string>&)>& take) {
+    std::vector<std::string> words;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const ScriptReader::Result r = reader.Feed(text.substr(start, end - start), &words);
+        if (r == ScriptReader::kError || (r == ScriptReader::kWords && !take(words)))
+            return reader.Error();
+        start = end + 1;
+    }
+    reader.End();
+    return reader.Error();
 }
 
 bool ScriptNumber(const std::string& word, std::int64_t lo, std::int64_t hi, std::int64_t* out) {

@@ -15,6 +15,7 @@
 #include "WindUse.h"
 #include "Zodav.h"
 #include "media/GameHome.h"
+#include "media/OutputFile.h"
 
 namespace {
 
@@ -48,14 +49,19 @@ bool StartSdl(bool headless) {
     return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) == 0 && HasDisplay();
 }
 
-bool WritePam(const std::string& path, const std::vector<std::uint8_t>& rgba, int width,
-              int height) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    std::fprintf(file, "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n",
-                 width, height);
-    const bool written = std::fwrite(rgba.data(), 1, rgba.size(), file) == rgba.size();
-    return std::fclose(file) == 0 && written;
+// Writes the picture as a PAM file; false with *why naming the file and the system's reason.
+bool WritePam(const std::string& path, const std::vector<std::uint8_t>& rgba, int width, int height,
+              std::string* why) {
+    media::OutputFile file;
+    char header[128];
+    std::snprintf(header, sizeof header,
+                  "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n",
+                  width, height);
+    if (file.Open(path, "picture") && file.Write(header) &&
+        file.Write(std::string(rgba.begin(), rgba.end())) && file.Close())
+        return true;
+    *why = file.Error();
+    return false;
 }
 
 int RunGame(const Options& options, ReplayScript& script) {
@@ -82,8 +88,8 @@ int BakePicture(const Options& options) {
     std::int32_t width = 0, height = 0;
     const std::vector<std::uint8_t>& pixels =
         LoadPicturePixels(options.bakeIn, width, height, options.brighten, options.cropToCircle);
-    if (!WritePam(options.bakeOut, pixels, width, height))
-        return Fail("cannot write " + options.bakeOut, 1);
+    std::string why;
+    if (!WritePam(options.bakeOut, pixels, width, height, &why)) return Fail(why, 1);
     return 0;
 }
 

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "WindUse.h"
+#include "media/ScriptReader.h"
 
 inline constexpr const char* kReplayMagic = "zodav-replay 1";
 
@@ -47,6 +48,7 @@ struct ReplayScript {
     ReplayScript& operator=(ReplayScript&&) noexcept;
 
     std::deque<ReplayCommand> commands;    // read, not yet run
+    media::ScriptFile file;                // the script's file, read by `reader`
     std::unique_ptr<ReplayReader> reader;  // the rest of the script, if any
     bool hasSeed = false;
     std::uint64_t seed = 0;

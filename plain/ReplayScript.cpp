@@ -1,6 +1,5 @@
 // Replay scripts of the ball game: the commands, their order rules, and reading a script as a
 // stream (a plain file checked whole first, a pipe read up to its first tick).
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -138,9 +137,6 @@ ReplayScript& ReplayScript::operator=(ReplayScript&&) noexcept = default;
 
 namespace {
 
-// The file behind a script being read; it lives as long as the program's replay.
-media::ScriptFile scriptFile;
-
 // A plain file: every line checked now, nothing kept; it is read again as it runs.
 bool CheckWhole(ReplayScript& script, std::string& error) {
     ReplayCommand c;
@@ -148,8 +144,9 @@ bool CheckWhole(ReplayScript& script, std::string& error) {
     }
     error = script.reader->Error();
     if (!error.empty()) return false;
-    std::rewind(scriptFile.get());
-    script.reader = std::make_unique<ReplayReader>(scriptFile.get(), script.reader->Lines().Name());
+    std::rewind(script.file.get());
+    script.reader =
+        std::make_unique<ReplayReader>(script.file.get(), script.reader->Lines().Name());
     return true;
 }
 
@@ -176,29 +173,23 @@ bool ParseReplayText(const std::string& name, const std::string& text, ReplayScr
                      std::string& error) {
     script = ReplayScript{};
     ReplayReader reader(nullptr, name);
-    std::vector<std::string> words;
-    using R = media::ScriptReader;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        const R::Result r = reader.Lines().Feed(text.substr(start, end - start), &words);
+    error = media::FeedWholeText(reader.Lines(), text, [&](const std::vector<std::string>& w) {
         ReplayCommand c;
-        if (r == R::kError || (r == R::kWords && !reader.Take(words, c, script))) break;
-        if (r == R::kWords) script.commands.push_back(c);
-        start = end + 1;
-    }
-    if (reader.Error().empty()) reader.Lines().End();
-    error = reader.Error();
+        if (!reader.Take(w, c, script)) return false;
+        script.commands.push_back(c);
+        return true;
+    });
     return error.empty();
 }
 
 bool ParseReplay(const std::string& path, ReplayScript& script, std::string& error) {
     script = ReplayScript{};
-    scriptFile = media::OpenScript(path, &error);
-    if (!scriptFile) return false;
+    script.file = media::OpenScript(path, &error);
+    if (!script.file) return false;
     const std::string name = path == "-" ? "(standard input)" : path;
-    script.reader = std::make_unique<ReplayReader>(scriptFile.get(), name);
-    return media::ScriptIsRewindable(scriptFile.get()) ? CheckWhole(script, error)
-                                                       : ReadUntilFirstTick(script, error);
+    script.reader = std::make_unique<ReplayReader>(script.file.get(), name);
+    return media::ScriptIsRewindable(script.file.get()) ? CheckWhole(script, error)
+                                                        : ReadUntilFirstTick(script, error);
 }
 
 bool NextReplayCommand(ReplayScript& script, ReplayCommand& c) {
@@ -216,5 +207,5 @@ std::string ReplayReadError(const ReplayScript& script) {
 
 void CloseReplay(ReplayScript& script) {
     script.reader.reset();
-    scriptFile.reset();
+    script.file.reset();
 }

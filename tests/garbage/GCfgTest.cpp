@@ -159,4 +159,24 @@ TEST(ReadConfigInt, FileNotReadableFallsBackAndSaysWhy) {
     EXPECT_EQ(dir.Read("config.txt"), "size=12");  // the player's file is left as it was
 }
 
+// A dangling link named config.txt looks missing, but the file must not be made where it points.
+TEST(ReadConfigInt, DanglingLinkIsNotFollowed) {
+    TempFolder dir;
+    std::filesystem::create_symlink(dir / "elsewhere.txt", dir / "config.txt");
+    std::string error;
+    EXPECT_EQ(ReadConfigInt(dir / "config.txt", "size", 10, &error), 10);
+    EXPECT_NE(error.find("symbolic link"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere.txt"));
+}
+
+// An editor's "UTF-8 with BOM" must not hide the first key; a mark elsewhere is part of the text.
+TEST(ReadConfigInt, ByteOrderMarkAtTheStartIsSkipped) {
+    TempFolder dir;
+    dir.Write("config.txt",
+              "\xEF\xBB\xBFsize=12\r\n\xEF\xBB\xBF"
+              "developer=0\r\n");
+    EXPECT_EQ(ReadConfigInt(dir / "config.txt", "size", 10), 12);
+    EXPECT_EQ(ReadConfigInt(dir / "config.txt", "developer", 1), 1);
+}
+
 }  // namespace

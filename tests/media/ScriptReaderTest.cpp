@@ -17,16 +17,10 @@ using R = media::ScriptReader;
 std::vector<Words> ReadAll(const std::string& text, std::string* error) {
     R reader(nullptr, "s.txt", "demo-replay 1");
     std::vector<Words> lines;
-    Words words;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        const R::Result r = reader.Feed(text.substr(start, end - start), &words);
-        if (r == R::kError) break;
-        if (r == R::kWords) lines.push_back(words);
-        start = end + 1;
-    }
-    if (reader.Error().empty()) reader.End();
-    *error = reader.Error();
+    *error = media::FeedWholeText(reader, text, [&](const Words& words) {
+        lines.push_back(words);
+        return true;
+    });
     return lines;
 }
 

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,6 +72,12 @@ class ScriptReader {
     int line_ = 0;
     bool sawMagic_ = false;
 };
+
+// Reads a whole script held in memory (tests, fuzzing) line by line as a stream would give it:
+// `take` gets each command line's words and returns false (after reader.Fail) to stop. Returns
+// the reader's error, "" when the script is sound.
+std::string FeedWholeText(ScriptReader& reader, const std::string& text,
+                          const std::function<bool(const std::vector<std::string>&)>& take);
 
 // A whole decimal number within [lo, hi]: an optional sign, then digits only.
 bool ScriptNumber(const std::string& word, std::int64_t lo, std::int64_t hi, std::int64_t* out);
