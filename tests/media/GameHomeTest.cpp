@@ -126,8 +126,8 @@ TEST(GameHome, FolderThatCannotBeMadeOrSeededIsRefusedClearlyAndLeavesNothing) {
 TEST(GameHome, ReadOnlyLocationIsRefusedClearly) {
     if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     TempFolder temp;
-    const fs::path data = MakeData(temp.path);
-    const fs::path locked = fs::path(temp.path) / "locked";
+    const fs::path data = MakeData(temp.path());
+    const fs::path locked = fs::path(temp.path()) / "locked";
     fs::create_directory(locked);
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
     std::string error;
