@@ -105,8 +105,19 @@ bool TextureStore::Upload(Texture& t) {
     // Rows arrive top row first, so texture coordinate (0, 0) is the picture's top-left.
     if (t.mipmap) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, t.width, t.height, GL_RGB, GL_UNSIGNED_BYTE,
-                          t.rgb.data());
+        // GLU takes any size but does not keep within the driver's largest texture: a side
+        // beyond it is shrunk here first.
+        GLint largest = 1024;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+        const int w = std::min(t.width, largest), h = std::min(t.height, largest);
+        std::vector<std::uint8_t> fitted;
+        if (w != t.width || h != t.height) {
+            fitted.resize(static_cast<size_t>(w) * h * 3);
+            gluScaleImage(GL_RGB, t.width, t.height, GL_UNSIGNED_BYTE, t.rgb.data(), w, h,
+                          GL_UNSIGNED_BYTE, fitted.data());
+        }
+        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, w, h, GL_RGB, GL_UNSIGNED_BYTE,
+                          fitted.empty() ? t.rgb.data() : fitted.data());
     } else {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         GLint largest = 1024;
