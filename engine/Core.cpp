@@ -3,11 +3,13 @@
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
 
 #include "EngineParts.h"
+#include "media/Picture.h"
 
 namespace exg {
 
@@ -30,6 +32,7 @@ class Core final : public IEngineCore {
         // A fresh context gets the fixed state and the 2D view at once, so that loading and
         // drawing before the loop starts see the same GL state as the loop.
         host_.SetContextHook([this] { renderer_.SetUpGl(); });
+        host_.SetPauseHook([this](bool paused) { Pause(paused); });
     }
     ~Core();
     bool Start(const char* logFile);
@@ -57,6 +60,7 @@ class Core final : public IEngineCore {
 
   private:
     void Call(int kind);
+    void Pause(bool paused);
     void BeginLoop();
     void EndLoop();
     void Update();
@@ -65,7 +69,8 @@ class Core final : public IEngineCore {
               Clock::time_point lastAdvance);
 
     bool headless_;
-    Clock::time_point epoch_;
+    Clock::time_point epoch_;     // live clock zero, moved on by every pause's length
+    Clock::time_point pausedAt_;  // when the current pause began (live)
     Log log_;
     Callbacks callbacks_;
     exg::WindowHost host_{log_, callbacks_, headless_};
@@ -83,13 +88,14 @@ class Core final : public IEngineCore {
 };
 
 Core::~Core() {
+    ReleaseEndSignals();
     audio_.Close();
     log_.Close("eXgine stopped");
 }
 
 bool Core::Start(const char* logFile) {
     log_.Open(logFile ? logFile : "log.txt");
-    log_.Line(std::string("eXgine started") + (headless_ ? " headless" : ""));
+    log_.Line(std::string(kLogFirstWords) + (headless_ ? " headless" : ""));
     // Headless runs must never wait for or disturb a real sound card.
     if (headless_) setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0 ||
@@ -104,6 +110,7 @@ bool Core::Start(const char* logFile) {
         SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     }
+    CatchEndSignals();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         log_.Line(std::string("audio unavailable, playing silent: ") + SDL_GetError());
     else
@@ -126,12 +133,29 @@ void Core::Call(int kind) {
 
 int Core::TimeMs() {
     if (manualClock_) return static_cast<int>(manualMs_);
-    return static_cast<int>(NsBetween(epoch_, Clock::now()) / 1000000);
+    const Clock::time_point now = host_.Paused() ? pausedAt_ : Clock::now();
+    return static_cast<int>(NsBetween(epoch_, now) / 1000000);
+}
+
+// While paused the live clock stands still: the pause's length is added to the epoch when it
+// ends, so timers resume where they stopped instead of jumping. Manual driving simply runs
+// no updates (StepUpdate) while paused.
+void Core::Pause(bool paused) {
+    const Clock::time_point now = Clock::now();
+    if (paused)
+        pausedAt_ = now;
+    else
+        epoch_ += now - pausedAt_;
+    const long long ms = manualClock_ ? manualMs_ : NsBetween(epoch_, now) / 1000000;
+    log_.Line(std::string(paused ? "paused" : "resumed") + " at " + std::to_string(ms) +
+              " ms after " + std::to_string(updates_) + " updates" +
+              (paused ? " (the window lost the focus or was minimised)" : ""));
 }
 
 void Core::BeginLoop() {
     running_ = true;
     quit_ = false;
+    host_.ClearPause();
     updates_ = 0;
     frames_ = 0;
     renderer_.ResetFps();
@@ -150,6 +174,7 @@ void Core::EndLoop() {
 }
 
 void Core::Update() {
+    audio_.KeepMusicLooping();
     Call(ExUpdate);
     // Said once in live play, so that whoever watches the log knows the game is under way.
     if (++updates_ == 1 && !manual_) log_.Line("first update done");
@@ -175,7 +200,7 @@ void Core::Run(int updatesPerSecond) {
         const Clock::time_point frameStart = Clock::now();
         const long long messagesBefore = host_.Delivered();
         host_.PumpEvents();
-        const int due = step.Advance(NsBetween(last, frameStart));
+        const int due = host_.Paused() ? 0 : step.Advance(NsBetween(last, frameStart));
         last = frameStart;
         for (int i = 0; i < due && !quit_; ++i)
             Update();
@@ -216,6 +241,7 @@ void Core::StepUpdate() {
     if (!manual_) return;
     // Only scripted input reaches the game, but an interrupt still ends a long replay.
     if (host_.DiscardEvents()) host_.Deliver(ExWmQueryEndSession, 0, 0);
+    if (host_.Paused()) return;
     manualMs_ += manualStepMs_;
     Update();
     if (host_.Drawable()) RenderFrame(manualMs_);
@@ -226,27 +252,31 @@ void Core::EndManual() {
 }
 
 bool Core::SaveScreenshot(const char* file) {
-    if (!file || !host_.MakeCurrent()) return false;
+    if (!file || !host_.MakeCurrent()) {
+        errno = 0;
+        return false;
+    }
     // The render callback only reads the game's state, so drawing it again gives the last
     // frame; the back buffer is read before any swap can make it undefined.
     Call(ExRender);
     glFinish();
     const int w = host_.Width(), h = host_.Height();
+    errno = 0;
     if (w <= 0 || h <= 0) return false;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, w, h, 24, SDL_PIXELFORMAT_RGB24);
-    if (!surface) return false;
+    media::RgbPicture picture{w, h, std::vector<std::uint8_t>(static_cast<size_t>(w) * h * 3)};
+    std::vector<std::uint8_t> rows(picture.rgb.size());
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    std::vector<std::uint8_t> rows(static_cast<size_t>(w) * h * 3);
     glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
     // GL's rows run bottom-up; the picture's run top-down.
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* src = &rows[static_cast<size_t>(h - 1 - y) * w * 3];
-        std::copy_n(src, w * 3, static_cast<std::uint8_t*>(surface->pixels) + y * surface->pitch);
-    }
-    const bool saved = SDL_SaveBMP(surface, file) == 0;
-    SDL_FreeSurface(surface);
-    log_.Line(std::string(saved ? "screenshot saved: " : "screenshot refused: ") + file);
+    const size_t row = static_cast<size_t>(w) * 3;
+    for (int y = 0; y < h; ++y)
+        std::copy_n(&rows[static_cast<size_t>(h - 1 - y) * row], row, &picture.rgb[y * row]);
+    std::string why;
+    const bool saved = media::SaveBmp(file, picture, &why);
+    const int code = errno;
+    log_.Line(saved ? std::string("screenshot saved: ") + file : "screenshot refused: " + why);
+    errno = code;  // the caller reads the reason
     return saved;
 }
 

@@ -19,7 +19,11 @@
 
 namespace exg {
 
-// The short log file: start, GL renderer, files loaded or refused, end.
+// The words every log of ours starts with: a log.txt that starts otherwise is not ours.
+inline constexpr const char* kLogFirstWords = "eXgine started";
+
+// The short log file: start, GL renderer, files loaded or refused, end. Written only into a
+// file that is missing or holds a log of ours; else (and after a failed write) on standard error.
 class Log {
   public:
     Log() = default;
@@ -32,7 +36,10 @@ class Log {
     bool IsOpen() const { return file_ != nullptr; }
 
   private:
+    void FallBackToStderr(const std::string& why);
     std::FILE* file_ = nullptr;
+    std::string path_;
+    bool toStderr_ = false;  // the file was refused or failed: lines go to standard error
 };
 
 // The routines the game registered.
@@ -44,6 +51,12 @@ struct Callbacks {
 
 // Maps an SDL key to a Win32 virtual-key code; 0 when the key has none.
 std::uint32_t VirtualKeyOf(SDL_Keycode key);
+
+// SIGHUP and SIGQUIT, caught from exInit to exDone (unless they were ignored): the handler only
+// notes the signal; TakeEndSignal tells the pump once that one came.
+void CatchEndSignals();
+void ReleaseEndSignals();
+bool TakeEndSignal();
 
 class WindowHost final : public IWindowHost {
   public:
@@ -82,11 +95,21 @@ class WindowHost final : public IWindowHost {
     bool DiscardEvents();
     // Called each time a GL context has been made current on a newly attached window.
     void SetContextHook(std::function<void()> hook) { contextHook_ = std::move(hook); }
+    // Called with true when the window pauses the game (ExWmActivateApp 0: it lost the focus it
+    // had, or was minimised) and with false when the pause ends.
+    void SetPauseHook(std::function<void(bool)> hook) { pauseHook_ = std::move(hook); }
+    // Whether the game is paused by the window's focus or minimising.
+    bool Paused() const { return paused_; }
+    // A fresh loop starts unpaused.
+    void ClearPause() { paused_ = false; }
 
   private:
     bool MakeContext();
     void DeliverButton(const SDL_MouseButtonEvent& button);
     void DeliverKey(const SDL_KeyboardEvent& key);
+    void DeliverWindowEvent(std::uint8_t event);
+    // Delivers ExWmActivateApp when the pause state changes.
+    void SetActive(bool active);
 
     Log& log_;
     Callbacks& callbacks_;
@@ -101,11 +124,21 @@ class WindowHost final : public IWindowHost {
     long long delivered_ = 0;
     int headlessWidth_ = 0;
     int headlessHeight_ = 0;
+    // A window that never had the focus (a bare X server without a window manager) is not
+    // paused by not having it.
+    bool hadFocus_ = false;
+    bool paused_ = false;
     std::function<void()> contextHook_;
+    std::function<void(bool)> pauseHook_;
 };
 
-// One texture: the decoded picture is kept until it is uploaded (no GL context yet).
+// One texture. It is listed with its file when loaded and decoded the first time it is drawn
+// (or its size is asked for); the pixels are kept until a GL context takes them.
+enum class TextureState { Listed, Decoded, Unreadable };
+
 struct Texture {
+    std::string path;
+    TextureState state = TextureState::Listed;
     int width = 0;
     int height = 0;
     bool clamp = false;
@@ -113,6 +146,10 @@ struct Texture {
     unsigned name = 0;  // GL texture name, 0 until uploaded
     std::vector<std::uint8_t> rgb;
 };
+
+// Reads only the first bytes and the header of a picture file: false (and why) when it is no
+// BMP or JPEG, or its header is one the decoder would refuse before reading any pixel.
+bool ProbePicture(const std::string& path, std::string& why);
 
 class TextureStore final : public ITextureStore {
   public:
@@ -123,6 +160,7 @@ class TextureStore final : public ITextureStore {
     bool TextureSize(int texture, int& width, int& height) override;
 
   private:
+    bool Decode(Texture& texture, int id);
     bool Upload(Texture& texture);
     Log& log_;
     WindowHost& host_;
@@ -201,6 +239,8 @@ class Audio final : public IAudio {
     bool DeviceOpen() override { return open_; }
     int PlayingEffects() override;
     bool MusicPlaying() override;
+    // Run every update: looped music that stopped on a damaged frame starts again.
+    void KeepMusicLooping();
 
   private:
     Log& log_;
@@ -209,6 +249,9 @@ class Audio final : public IAudio {
     int mixFrameBytes_ = 4;
     std::vector<Mix_Chunk*> sounds_;  // id = index + 1; nullptr when checked without a device
     Mix_Music* music_ = nullptr;
+    SDL_RWops* musicSource_ = nullptr;  // the file `music_` reads as it plays
+    bool musicLoops_ = false;
+    int musicRestarts_ = 0;
 };
 
 }  // namespace exg

@@ -117,6 +117,7 @@ bool WindowHost::AttachWindow(SDL_Window* window) {
     }
     window_ = window;
     destroyed_ = false;
+    hadFocus_ = false;
     if (!MakeContext()) {
         // Refused: the window stays the caller's, who may destroy it; we must not touch it again.
         window_ = nullptr;
@@ -163,6 +164,9 @@ void WindowHost::ShowWindow() {
     if (!window_ || destroyed_) return;
     SDL_ShowWindow(window_);
     SDL_RaiseWindow(window_);
+    // Without a window manager nobody else gives a new window the keyboard focus, and Esc would
+    // reach no one. Showing waits until the window is mapped, so the request is valid.
+    SDL_SetWindowInputFocus(window_);
 }
 
 void WindowHost::DestroyWindow() {
@@ -196,6 +200,10 @@ void WindowHost::ShowCursor(bool show) {
 
 void WindowHost::Deliver(std::uint32_t msg, std::uint32_t wParam, std::uint32_t lParam) {
     ++delivered_;
+    if (msg == ExWmActivateApp && paused_ != (wParam == 0)) {
+        paused_ = wParam == 0;
+        if (pauseHook_) pauseHook_(paused_);
+    }
     if (callbacks_.windowProc) callbacks_.windowProc(msg, wParam, lParam);
     if (callbacks_.message) callbacks_.message(msg, wParam, lParam);
     if (msg == ExWmClose) DestroyWindow();
@@ -213,7 +221,35 @@ bool WindowHost::DiscardEvents() {
     SDL_PumpEvents();
     const bool quit = SDL_HasEvent(SDL_QUIT);
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    return quit;
+    return TakeEndSignal() || quit;
+}
+
+void WindowHost::SetActive(bool active) {
+    if (active == !paused_) return;
+    Deliver(ExWmActivateApp, active ? 1 : 0, 0);
+}
+
+void WindowHost::DeliverWindowEvent(std::uint8_t event) {
+    switch (event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            Deliver(ExWmClose, 0, 0);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            hadFocus_ = true;
+            SetActive(true);
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+            SetActive(true);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            if (hadFocus_) SetActive(false);
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            SetActive(false);
+            break;
+        default:
+            break;
+    }
 }
 
 void WindowHost::DeliverButton(const SDL_MouseButtonEvent& b) {
@@ -246,6 +282,7 @@ void WindowHost::PumpEvents() {
     const Uint32 ours = (window_ && !destroyed_) ? SDL_GetWindowID(window_) : 0;
     // Events of other windows (the game's splash) and of no window at all are not ours.
     auto mine = [ours](Uint32 id) { return ours != 0 && id == ours; };
+    if (TakeEndSignal()) Deliver(ExWmQueryEndSession, 0, 0);
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         switch (e.type) {
@@ -253,8 +290,7 @@ void WindowHost::PumpEvents() {
                 Deliver(ExWmQueryEndSession, 0, 0);
                 break;
             case SDL_WINDOWEVENT:
-                if (mine(e.window.windowID) && e.window.event == SDL_WINDOWEVENT_CLOSE)
-                    Deliver(ExWmClose, 0, 0);
+                if (mine(e.window.windowID)) DeliverWindowEvent(e.window.event);
                 break;
             case SDL_MOUSEMOTION:
                 if (!mine(e.motion.windowID)) break;

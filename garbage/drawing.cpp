@@ -5,11 +5,17 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
 namespace {
 GLUquadric* DiskQuadric = nullptr;
+int32_t DiskRings = 1;
+}  // namespace
+
+void SetDiskRings(int32_t rings) {
+    DiskRings = std::max(1, rings);
 }
 
 void CreateDiskQuadric() {
@@ -48,7 +54,7 @@ void DrawDisk(float x, float y, float radius) {
     if (DiskQuadric == nullptr) return;
     glPushMatrix();
     glTranslatef(x, y, 0);
-    gluDisk(DiskQuadric, 0, radius, 32, 31);
+    gluDisk(DiskQuadric, 0, radius, 32, DiskRings);
     glPopMatrix();
 }
 

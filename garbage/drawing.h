@@ -15,6 +15,11 @@ void DrawQuad(float x, float y, float width, float height);
 void DrawLine(float x1, float y1, float x2, float y2);
 // A filled disk of 32 slices; does nothing before CreateDiskQuadric.
 void DrawDisk(float x, float y, float radius);
+// How many concentric rings DrawDisk fills its disk with (at least 1, the default). The rings
+// share their vertices exactly, so every count covers the same 32-sided polygon and gives the
+// same pixels; one ring is a single fan of 32 triangles, about a sixtieth of the vertices of
+// the 31 rings the disks were once drawn with (the tests compare both).
+void SetDiskRings(int32_t rings);
 // The outline of an ellipse as `segments` straight lines between whole-pixel points, starting
 // at (cx + rx, cy) and running toward growing y. Nothing for segments <= 0.
 void DrawCircle(int32_t segments, float cx, float cy, float rx, float ry);

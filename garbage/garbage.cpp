@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -41,13 +42,20 @@ void ShowSplash() {
     std::string error;
     if (!LoadSplash(kLogoFile, &error)) GameLog(error + "; the splash shows a plain panel");
     PaintSplash();
-    SDL_Delay(kSplashMs);
+    WaitOnSplash(kSplashMs);
 }
 
-int32_t ReadSetting(const char* key, int32_t fallback) {
+// One setting of config.txt; *written is its text as the file gives it (the default's when the
+// file has none). A value that is not a 32-bit whole number counts as 0, as the file's rules say.
+int32_t ReadSetting(const char* key, int32_t fallback, std::string* written) {
     std::string error;
-    int32_t value = ReadConfigInt(kConfigFile, key, fallback, &error);
+    *written = ReadConfigString(kConfigFile, key, std::to_string(fallback), &error);
+    const std::optional<int32_t> parsed = ParseConfigInt(*written);
+    const int32_t value = parsed.value_or(0);
     if (!error.empty()) GameLog(error + "; \"" + key + "\" stays " + std::to_string(value));
+    if (!parsed)
+        GameLog(std::string("\"") + key + "=" + *written + "\" in " + kConfigFile +
+                " is not a whole number of 32 bits; it counts as 0");
     return value;
 }
 
@@ -91,17 +99,50 @@ int32_t DrawId(int32_t first, int32_t count, std::span<const int32_t> earlier, i
 }  // namespace
 
 void ReadConfiguration() {
-    GameState.Developer = ReadSetting("developer", 1);
-    GameState.Size = ReadSetting("size", 10);
+    std::string written;
+    GameState.Developer = ReadSetting("developer", 1, &written);
+    GameState.Size = ReadSetting("size", 10, &written);
     if (GameState.Size < kSmallestSize || GameState.Size > kLargestSize) {
-        GameLog("\"size\" " + std::to_string(GameState.Size) + " in " + kConfigFile +
-                " is outside " + std::to_string(kSmallestSize) + " to " +
-                std::to_string(kLargestSize) + "; 10 is used");
+        // Named as the file gives it: "99999999999" or "nan", not the 0 it counted as.
+        GameLog("\"size\" " + written + " in " + kConfigFile + " is outside " +
+                std::to_string(kSmallestSize) + " to " + std::to_string(kLargestSize) +
+                "; 10 is used");
         GameState.Size = 10;
     }
-    GameState.Scale = float(double(GameState.Size) / 10.0);
-    GameWindowWidth = int32_t(std::nearbyint(500.0 * double(GameState.Scale)));
-    GameWindowHeight = int32_t(std::nearbyint(600.0 * double(GameState.Scale)));
+    UseSize(GameState.Size);
+}
+
+void UseSize(int32_t size) {
+    GameState.Size = size;
+    GameState.Scale = float(double(size) / 10.0);
+    GameWindowWidth = WindowWidthOf(size);
+    GameWindowHeight = WindowHeightOf(size);
+}
+
+int32_t WindowWidthOf(int32_t size) {
+    return int32_t(std::nearbyint(500.0 * double(float(double(size) / 10.0))));
+}
+
+int32_t WindowHeightOf(int32_t size) {
+    return int32_t(std::nearbyint(600.0 * double(float(double(size) / 10.0))));
+}
+
+int32_t LargestSizeThatFits(int32_t size, int32_t usableWidth, int32_t usableHeight) {
+    while (size > kSmallestSize &&
+           (WindowWidthOf(size) > usableWidth || WindowHeightOf(size) > usableHeight))
+        --size;
+    return size;
+}
+
+void FitWindowToDisplay(int32_t usableWidth, int32_t usableHeight) {
+    const int32_t size = LargestSizeThatFits(GameState.Size, usableWidth, usableHeight);
+    if (size == GameState.Size) return;
+    auto area = [](int32_t w, int32_t h) { return std::to_string(w) + " x " + std::to_string(h); };
+    GameLog("\"size\" " + std::to_string(GameState.Size) + " gives a " +
+            area(GameWindowWidth, GameWindowHeight) + " window, larger than the display's usable " +
+            area(usableWidth, usableHeight) + "; size " + std::to_string(size) + " (" +
+            area(WindowWidthOf(size), WindowHeightOf(size)) + ") is used");
+    UseSize(size);
 }
 
 void RegisterCallbacks() {
@@ -115,6 +156,9 @@ void RegisterCallbacks() {
 bool GameStartUp(bool headless) {
     if (!headless) ShowSplash();
     ReadConfiguration();
+    int32_t usableWidth = 0, usableHeight = 0;
+    if (!headless && UsableDisplayArea(&usableWidth, &usableHeight))
+        FitWindowToDisplay(usableWidth, usableHeight);
     if (!CreateGameWindow(headless)) {
         CloseSplash();
         return false;
@@ -175,8 +219,10 @@ void GameFree() {
 void GameMessage(uint32_t msg, uint32_t, uint32_t lParam) {
     switch (msg) {
         case ExWmMouseMove:
-            GameState.MouseX = int32_t(lParam & 0xFFFFu);
-            GameState.MouseY = int32_t(lParam >> 16);
+            // Signed: while the button is held the pointer is reported past the window's edges,
+            // and a bin dragged past the left edge must be thrown left.
+            GameState.MouseX = ExLParamX(lParam);
+            GameState.MouseY = ExLParamY(lParam);
             break;
         case ExWmLButtonDown:
             GrabBin();

@@ -17,6 +17,8 @@ TBitmapDimension SplashDimension;
 namespace {
 
 constexpr uint8_t kFrameRed = 255, kFrameGreen = 224, kFrameBlue = 144;  // the game's frame
+// How long the splash sleeps between readings of the window system's messages.
+constexpr uint32_t kSplashPumpMs = 20;
 
 int32_t LittleEndian32(const unsigned char* p) {
     return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
@@ -59,15 +61,34 @@ std::optional<TBitmapDimension> ReadBitmapDimension(const std::string& fileName,
     return TBitmapDimension{LittleEndian32(header + 18), LittleEndian32(header + 22)};
 }
 
+int SplashWindowProc(void*, SDL_Event* event) {
+    if (event->type == SDL_WINDOWEVENT && event->window.event == SDL_WINDOWEVENT_CLOSE &&
+        SplashWindow.Handle && event->window.windowID == SDL_GetWindowID(SplashWindow.Handle))
+        SplashWindow.CloseRequested = true;
+    return 1;
+}
+
 bool OpenSplash(int32_t x, int32_t y, int32_t width, int32_t height) {
     SplashWindow.SplashWidth = width;
     SplashWindow.SplashHeight = height;
+    SplashWindow.CloseRequested = false;
     SplashWindow.Handle =
         SDL_CreateWindow("garbage", x, y, width, height, SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
     if (!SplashWindow.Handle) return false;
+    SDL_AddEventWatch(SplashWindowProc, nullptr);
     SDL_RaiseWindow(SplashWindow.Handle);
     SDL_PumpEvents();  // lets the window system map it before the one paint
     return true;
+}
+
+void WaitOnSplash(uint32_t ms) {
+    // The window system's messages are read while we wait, so that a close request reaches the
+    // splash's procedure before the window is gone; they stay queued for the engine's loop.
+    const uint32_t start = SDL_GetTicks();
+    for (uint32_t waited = 0; waited < ms; waited = SDL_GetTicks() - start) {
+        SDL_PumpEvents();
+        SDL_Delay(std::min<uint32_t>(ms - waited, kSplashPumpMs));
+    }
 }
 
 bool LoadSplash(const std::string& fileName, std::string* error) {
@@ -105,6 +126,16 @@ void PaintSplash() {
 void CloseSplash() {
     if (SplashBitmap) SDL_FreeSurface(SplashBitmap);
     SplashBitmap = nullptr;
-    if (SplashWindow.Handle) SDL_DestroyWindow(SplashWindow.Handle);
+    if (!SplashWindow.Handle) return;
+    SDL_PumpEvents();  // a close request that came while the game loaded
+    SDL_DelEventWatch(SplashWindowProc, nullptr);
+    SDL_DestroyWindow(SplashWindow.Handle);
     SplashWindow.Handle = nullptr;
+    // The quit message: the engine's loop ends as soon as it starts. SDL itself sends one when
+    // the splash was the only window, and one is enough.
+    if (SplashWindow.CloseRequested && !SDL_HasEvent(SDL_QUIT)) {
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    }
 }

@@ -13,6 +13,7 @@ struct TSplashWindow {
     SDL_Window* Handle = nullptr;  // null when closed
     int32_t SplashWidth = 0;
     int32_t SplashHeight = 0;
+    bool CloseRequested = false;  // the system asked to close the splash
 };
 
 // The size a bitmap file declares in its information header.
@@ -35,8 +36,17 @@ bool LoadSplash(const std::string& fileName, std::string* error = nullptr);
 // Draws the panel in the frame colour and the picture's declared size of it at the top-left.
 void PaintSplash();
 
-// Releases the picture and destroys the window.
+// Sleeps `ms` while the splash is up, reading the window system's messages but handling none
+// (a close request is noted by the splash's procedure).
+void WaitOnSplash(uint32_t ms);
+
+// Releases the picture and destroys the window. When the system asked to close the splash, the
+// quit message is posted (an SDL_QUIT event), so the engine's loop ends as soon as it starts.
 void CloseSplash();
+
+// The splash's procedure, an SDL event watch while the splash is open: a close request for the
+// splash window is noted for CloseSplash; everything else goes on as it came.
+int SplashWindowProc(void* unused, union SDL_Event* event);
 
 // The header checks of the bitmap loader: 14 bytes of file header and 40 of information header
 // must be there; the width and height are the signed values at file offsets 18 and 22. No other

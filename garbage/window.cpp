@@ -70,6 +70,14 @@ SDL_Surface* MakeMainIcon() {
     return icon;
 }
 
+bool UsableDisplayArea(int32_t* width, int32_t* height) {
+    SDL_Rect area{};
+    if (SDL_GetDisplayUsableBounds(0, &area) != 0 || area.w <= 0 || area.h <= 0) return false;
+    *width = area.w;
+    *height = area.h;
+    return true;
+}
+
 bool CreateGameWindow(bool headless) {
     const int32_t x = CentredEdge(WindowHost->ScreenWidth(), GameWindowWidth);
     const int32_t y = CentredEdge(WindowHost->ScreenHeight(), GameWindowHeight);

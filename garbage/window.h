@@ -19,6 +19,10 @@ inline constexpr const char* kGameCaption = "Scrapfall | Velmora";
 // cut toward zero, so a screen narrower than the window gives a negative edge.
 int32_t CentredEdge(int32_t screen, int32_t size);
 
+// The size of the part of the main display that windows may use (without panels and docks);
+// false when SDL cannot tell (no display).
+bool UsableDisplayArea(int32_t* width, int32_t* height);
+
 // Creates the hidden main window of GameWindowWidth x GameWindowHeight and hands it to the
 // engine with the window procedure. Headless only the size is given to the engine. False (and
 // logged) when no window with a GL context can be made: there would be no way to play or quit.

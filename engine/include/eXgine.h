@@ -15,6 +15,12 @@
 
 #include <cstdint>
 
+// What the library exports: the two entry points and the loop pacing below. Everything else in
+// libeXgine stays inside it (hidden by default), so a game can only reach the engine through
+// this header. The interfaces need no export: they are reached through the objects exInit
+// hands out.
+#define EXGINE_API __attribute__((visibility("default")))
+
 struct SDL_Window;
 
 // ---- Callbacks and window messages --------------------------------------------------------
@@ -37,7 +43,11 @@ enum ExCallbackKind : int {
 enum ExMessageId : std::uint32_t {
     ExWmDestroy = 0x0002,          // the attached window is being destroyed
     ExWmClose = 0x0010,            // close request; afterwards the engine destroys the window
-    ExWmQueryEndSession = 0x0011,  // the system asks the program to end (SIGTERM, Ctrl-C)
+    ExWmQueryEndSession = 0x0011,  // the program is asked to end: SIGTERM, SIGINT, SIGHUP,
+                                   // SIGQUIT, or anyone's SDL_QUIT event
+    ExWmActivateApp = 0x001C,      // wParam 0: the window lost the focus it had or was
+                                   // minimised; updates stop and the clock stands still.
+                                   // wParam 1: focus back or restored; both resume.
     ExWmKeyDown = 0x0100,          // wParam = virtual-key code (ExVkEscape = 27, ...)
     ExWmKeyUp = 0x0101,            // wParam = virtual-key code
     ExWmMouseMove = 0x0200,        // lParam = ExMakeLParam(client x, client y); wParam = buttons
@@ -75,9 +85,18 @@ enum ExVirtualKey : std::uint32_t {
     ExVkOem3 = 192,  // the ` ~ key
 };
 
-// lParam of a mouse message: x in the low 16 bits, y in the high 16 bits (both unsigned).
+// lParam of a mouse message: x in the low 16 bits, y in the high 16 bits, each a 16-bit two's
+// complement value. While a button is held the pointer is reported outside the window too,
+// so a pointer left of or above the window has a negative coordinate.
 constexpr std::uint32_t ExMakeLParam(int x, int y) {
     return (static_cast<std::uint32_t>(x) & 0xFFFFu) | (static_cast<std::uint32_t>(y) << 16);
+}
+// The signed x and y of a mouse message's lParam (as Win32's GET_X_LPARAM, GET_Y_LPARAM).
+constexpr int ExLParamX(std::uint32_t lParam) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(lParam & 0xFFFFu));
+}
+constexpr int ExLParamY(std::uint32_t lParam) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(lParam >> 16));
 }
 
 // ---- Interfaces ----------------------------------------------------------------------------
@@ -114,7 +133,7 @@ class IWindowHost {
     virtual int Width() = 0;
     // Client height in pixels (headless: the height given to CreateWindow).
     virtual int Height() = 0;
-    // Shows and raises the window (headless: nothing).
+    // Shows and raises the window and asks for the keyboard focus (headless: nothing).
     virtual void ShowWindow() = 0;
     // Hides the window for good (nothing more is drawn into it), then delivers ExWmDestroy
     // (headless too). A second call does nothing.
@@ -160,16 +179,19 @@ class IRenderer {
 // Pictures as textures. Ids count from 1; 0 means "no texture" (drawing untextured).
 class ITextureStore {
   public:
-    // Loads a .bmp or .jpg (decided by content); clamp 1 clamps the edges, mipmap 1 builds
-    // mipmaps; group is unused. Returns the new id, or 0 (logged as refused) when unreadable.
-    // Headless the picture is still decoded and gets an id.
+    // Takes a .bmp or .jpg (decided by content); clamp 1 clamps the edges, mipmap 1 builds
+    // mipmaps; group is unused. Reads only the file's header: returns the new id, or 0 (logged
+    // as refused) when the file is no picture or its header is unreadable. The pixels are
+    // decoded when the texture is first bound or its size asked for (the log says "texture
+    // loaded" or "texture refused" then), so listing thousands of photos costs next to nothing.
     virtual int LoadTexture(const char* file, int clamp, int mipmap, int group) = 0;
-    // Next quads are textured with `texture` at `stage` (only 0), (0,0) its top-left; id 0 or
-    // an unknown id unbinds.
+    // Next quads are textured with `texture` at `stage` (only 0), (0,0) its top-left; id 0, an
+    // unknown id or a picture whose pixels could not be decoded unbinds.
     virtual void BindTexture(int texture, int stage) = 0;
     // Next drawing at `stage` (only 0) is untextured.
     virtual void UnbindTexture(int stage) = 0;
-    // Picture size of a loaded texture; false for an unknown id.
+    // Picture size of a texture, decoding it if that was not done yet (headless too); false
+    // for an unknown id or pixels that could not be decoded.
     virtual bool TextureSize(int texture, int& width, int& height) = 0;
 
   protected:
@@ -214,13 +236,14 @@ class IEngineCore {
     virtual void SetCallback(int kind, ExProc proc) = 0;
     // Keeps the message routine (kind ExMessage).
     virtual void SetCallback(int kind, ExMessageProc proc) = 0;
-    // Engine clock in milliseconds, never decreasing (live: since exInit; manual: 0 at
-    // StartManual, + 1000 / rate per StepUpdate).
+    // Engine clock in milliseconds, never decreasing (live: since exInit, standing still while
+    // the window is paused by ExWmActivateApp 0; manual: 0 at StartManual, + 1000 / rate per
+    // StepUpdate).
     virtual int TimeMs() = 0;
     // Live loop: init once, updates at `updatesPerSecond` by the engine clock (fixed step,
-    // bounded catch-up), one render per frame (vsync or at most 120 frames per second, never
-    // spinning), messages in order; returns after Quit, once free has run. A frame is drawn
-    // only when an update ran or a message came since the last one (nothing else changes it).
+    // bounded catch-up; none while paused), one render per frame (vsync or at most 120 frames per
+    // second, never spinning), messages in order; returns after Quit, once free has run. A frame is
+    // drawn only when an update ran or a message came since the last one (nothing else changes it).
     virtual void Run(int updatesPerSecond) = 0;
     // Asks the loop to end after the current frame (live) or tells the driver to stop (manual).
     virtual void Quit() = 0;
@@ -230,14 +253,16 @@ class IEngineCore {
     // Manual driving. Sets the clock to 0 and calls init. False when a loop is already running.
     virtual bool StartManual(int updatesPerSecond) = 0;
     // Advances the clock by exactly 1000 / rate ms, calls one update, then (with a window)
-    // renders one frame. Live SDL input is dropped; an interrupt (Ctrl-C, SIGTERM) is
-    // delivered as ExWmQueryEndSession before the update.
+    // renders one frame; does nothing while a posted ExWmActivateApp 0 has the window paused.
+    // Live SDL input is dropped; an interrupt (Ctrl-C, SIGTERM, SIGHUP, SIGQUIT) is delivered
+    // as ExWmQueryEndSession before the update.
     virtual void StepUpdate() = 0;
     // Delivers one message at once (window procedure, then ExMessage), live or manual;
-    // ExWmClose then destroys the window as a default procedure would.
+    // ExWmClose then destroys the window as a default procedure would, and ExWmActivateApp
+    // pauses or resumes the updates and the clock.
     virtual void PostMessage(std::uint32_t msg, std::uint32_t wParam, std::uint32_t lParam) = 0;
     // Draws the current state once more (render callback) and saves it as a 24-bit BMP.
-    // False without a GL context or when the file cannot be written.
+    // False without a GL context (errno 0) or when the file cannot be written (errno says why).
     virtual bool SaveScreenshot(const char* file) = 0;
     // Calls free and leaves manual mode.
     virtual void EndManual() = 0;
@@ -256,18 +281,19 @@ class IEngineCore {
 constexpr int ExHeadless = 1;  // no display, window or GL; SDL's dummy audio driver
 
 // Binds the engine: initialises SDL (video unless headless, audio, timer; after this the game
-// may use SDL video itself), opens the log `logFile` and sets *root. False (with *root null)
+// may use SDL video itself), opens the log `logFile`, routes SIGHUP and SIGQUIT the way SDL
+// routes SIGINT and SIGTERM (an orderly end) and sets *root. False (with *root null)
 // when SDL cannot start. A second call before exDone returns the same engine.
-bool exInit(IEngineCore** root, const char* logFile, int flags);
+EXGINE_API bool exInit(IEngineCore** root, const char* logFile, int flags);
 
 // Releases everything (textures, sounds, window, GL, audio, SDL), ends the log. The root and
 // all sub-interfaces are invalid afterwards; exInit may be called again.
-void exDone();
+EXGINE_API void exDone();
 
 // ---- Loop pacing (the arithmetic of Run, exposed for tests and tools) ----------------------
 
 // Fixed-step accumulator: real time in, whole updates out, at most a bounded catch-up.
-class ExFixedStep {
+class EXGINE_API ExFixedStep {
   public:
     // `updatesPerSecond` >= 1; the catch-up bound is the updates of 300 ms (at least 1).
     explicit ExFixedStep(int updatesPerSecond);

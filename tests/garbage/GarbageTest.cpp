@@ -225,13 +225,59 @@ TEST(ChooseContent, SameSeedSameChoice) {
     EXPECT_EQ(GameState.MusicIndex, first.MusicIndex);
 }
 
-TEST(GameMessage, MouseCoordinatesAreUnsigned16BitHalves) {
-    GameState = TGameState{};
-    GameMessage(ExWmMouseMove, 0, ExMakeLParam(65535, 300));
-    EXPECT_EQ(GameState.MouseX, 65535);
-    EXPECT_EQ(GameState.MouseY, 300);
+TEST(GameMessage, MouseCoordinatesAreSigned16BitHalves) {
+    struct Case {
+        const char* fault;
+        uint32_t lParam;
+        int32_t x, y;
+    };
+    const Case cases[] = {
+        {"inside the window", ExMakeLParam(250, 300), 250, 300},
+        {"past the left edge read as 65516", ExMakeLParam(-20, 300), -20, 300},
+        {"above the top edge read as 65531", ExMakeLParam(40, -5), 40, -5},
+        {"past the right edge", ExMakeLParam(700, 650), 700, 650},
+        {"a recorded 65535 is one pixel left of the edge", 65535u | (300u << 16), -1, 300},
+    };
+    for (const Case& c : cases) {
+        GameState = TGameState{};
+        GameMessage(ExWmMouseMove, ExMkLButton, c.lParam);
+        EXPECT_EQ(GameState.MouseX, c.x) << c.fault;
+        EXPECT_EQ(GameState.MouseY, c.y) << c.fault;
+    }
+    QuitRequested = false;
     GameMessage(ExWmKeyDown, ExVkEscape, 0);  // keys are not the game's business
     EXPECT_FALSE(QuitRequested);
+}
+
+// A bin grabbed and dragged past a window edge is thrown toward that edge.
+TEST(GameMessage, ADragPastAnEdgeThrowsTheBinThatWay) {
+    struct Case {
+        const char* fault;
+        int32_t endX;
+        float vel;
+    };
+    const Case cases[] = {
+        {"dragged past the left edge flew right", -20, -10},
+        {"dragged past the right edge", 640, 10},
+        {"a short drag left inside", 230, -1},
+    };
+    for (const Case& c : cases) {
+        HeadlessGame game;
+        ASSERT_TRUE(game.Start());
+        TBin& bin = GameState.Bins[0];
+        bin.X = 250;
+        const int32_t y = int32_t(bin.Y);
+        Core->PostMessage(ExWmMouseMove, 0, ExMakeLParam(250, y));
+        Core->StepUpdate();  // the hover test finds the bin under the pointer
+        Core->PostMessage(ExWmLButtonDown, ExMkLButton, ExMakeLParam(250, y));
+        Core->PostMessage(ExWmMouseMove, ExMkLButton, ExMakeLParam(c.endX, y));
+        Core->StepUpdate();  // the drag follows the pointer
+        const float x = bin.X;
+        Core->PostMessage(ExWmLButtonUp, 0, ExMakeLParam(c.endX, y));
+        EXPECT_FLOAT_EQ(bin.VelX, c.vel) << c.fault;
+        Core->StepUpdate();
+        EXPECT_EQ(bin.X < x, c.vel < 0) << c.fault;
+    }
 }
 
 TEST(GameUpdate, EscEndsTheLoopOnTheNextUpdate) {

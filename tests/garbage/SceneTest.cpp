@@ -4,9 +4,11 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "drawing.h"
 #include "eXgine_binding.h"
@@ -130,6 +132,56 @@ TEST_F(SceneTest, TheGrabbedBinShowsItsThrowLineInDeveloperAndPlayerModes) {
         const Rgb line = {144, 224, 255};
         EXPECT_TRUE(Pixel(200, 299) == line || Pixel(200, 300) == line)
             << "developer " << developer;
+    }
+}
+
+// The whole back buffer, bottom row first, three bytes a pixel.
+std::vector<uint8_t> Frame(int w, int h) {
+    std::vector<uint8_t> rgb(size_t(w) * size_t(h) * 3);
+    glFinish();
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+}
+
+// Disks filled with one ring instead of 31 (a sixtieth of the vertices) must not move a pixel:
+// the same frame is drawn both ways and compared whole.
+TEST_F(SceneTest, DisksOfOneRingDrawTheSamePixelsAsOfThirtyOne) {
+    struct Case {
+        const char* frame;
+        float sunPhase, scale;
+        bool facingRight;
+    };
+    const Case cases[] = {
+        {"start of play", 0, 1, true},
+        {"rays part-way through a swing", 0.37f, 1, false},
+        {"rays swung far back", -2.1f, 1, true},
+        {"scaled up, wheels and rays larger", 1.3f, 1.5f, false},
+    };
+    for (const Case& c : cases) {
+        GameState.SunPhase = c.sunPhase;
+        GameState.Scale = c.scale;
+        GameState.Bins[1].Active = true;
+        GameState.Bins[1].X = 330;
+        for (TBin& bin : GameState.Bins) {
+            bin.FacingRight = c.facingRight;
+            bin.Count = 3;
+        }
+        std::array<std::vector<uint8_t>, 2> frames;
+        const int32_t rings[2] = {31, 1};
+        for (size_t k = 0; k < 2; ++k) {
+            SetDiskRings(rings[k]);
+            glClear(GL_COLOR_BUFFER_BIT);
+            DrawScene(kW, kH);
+            frames[k] = Frame(kW, kH);
+        }
+        SetDiskRings(1);
+        size_t differing = 0;
+        for (size_t i = 0; i < frames[0].size(); i += 3)
+            if (!std::equal(&frames[0][i], &frames[0][i] + 3, &frames[1][i])) ++differing;
+        EXPECT_EQ(differing, 0u) << c.frame;
+        EXPECT_TRUE(Close(Pixel(kW - 128, 128), Rgb{255, 255, 0})) << c.frame << ": no sun drawn";
     }
 }
 
