@@ -59,8 +59,8 @@ struct ScopedEnv {
 
 TEST(GameHome, FreshFolderIsMadeWithItsParentsAndSeededFromTheDemo) {
     TempFolder temp;
-    const fs::path data = MakeData(temp.path);
-    const fs::path home = fs::path(temp.path) / "xdg" / "deep" / "garbage-games";
+    const fs::path data = MakeData(temp.path());
+    const fs::path home = fs::path(temp.path()) / "xdg" / "deep" / "garbage-games";
     std::string error;
     ASSERT_TRUE(PrepareGameHome(home, data, error)) << error;
     EXPECT_EQ(Read(home / "garbage" / "a.bmp"), "picture a");
@@ -70,14 +70,14 @@ TEST(GameHome, FreshFolderIsMadeWithItsParentsAndSeededFromTheDemo) {
     EXPECT_FALSE(fs::exists(home / "readme" / "notes.txt"));
     EXPECT_EQ(Leftovers(home.parent_path()), 0);
     struct stat st {};
-    ASSERT_EQ(stat((fs::path(temp.path) / "xdg").c_str(), &st), 0);
+    ASSERT_EQ(stat((fs::path(temp.path()) / "xdg").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u) << "new parents are private to the player";
 }
 
 TEST(GameHome, ExistingFolderIsSeededOnlyOnceAndNeverOverwritten) {
     TempFolder temp;
-    const fs::path data = MakeData(temp.path);
-    const fs::path home = fs::path(temp.path) / "garbage-games";
+    const fs::path data = MakeData(temp.path());
+    const fs::path home = fs::path(temp.path()) / "garbage-games";
     std::string error;
     ASSERT_TRUE(PrepareGameHome(home, data, error)) << error;
     // The player replaces one demo file, deletes another, and adds their own.
@@ -90,7 +90,7 @@ TEST(GameHome, ExistingFolderIsSeededOnlyOnceAndNeverOverwritten) {
     EXPECT_FALSE(fs::exists(home / "readme" / "logo.bmp")) << "a deleted demo file came back";
     EXPECT_EQ(Read(home / "config.txt"), "developer=0\n");
     EXPECT_EQ(Read(home / "garbage" / "mine.jpg"), "mine");
-    EXPECT_EQ(Leftovers(temp.path), 0);
+    EXPECT_EQ(Leftovers(temp.path()), 0);
 }
 
 TEST(GameHome, FolderThatCannotBeMadeOrSeededIsRefusedClearlyAndLeavesNothing) {
@@ -108,15 +108,15 @@ TEST(GameHome, FolderThatCannotBeMadeOrSeededIsRefusedClearlyAndLeavesNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempFolder temp;
-        Put(fs::path(temp.path) / "file", "a plain file");
-        const fs::path data = c.withData ? MakeData(temp.path) : fs::path(temp.path) / "none";
-        const fs::path home = fs::path(temp.path) / c.home;
+        Put(fs::path(temp.path()) / "file", "a plain file");
+        const fs::path data = c.withData ? MakeData(temp.path()) : fs::path(temp.path()) / "none";
+        const fs::path home = fs::path(temp.path()) / c.home;
         std::string error;
         EXPECT_FALSE(PrepareGameHome(home, data, error));
         EXPECT_NE(error.find(home.string()), std::string::npos) << error;
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
-        EXPECT_EQ(Leftovers(temp.path), 0);
-        EXPECT_EQ(Read(fs::path(temp.path) / "file"), "a plain file");
+        EXPECT_EQ(Leftovers(temp.path()), 0);
+        EXPECT_EQ(Read(fs::path(temp.path()) / "file"), "a plain file");
         if (!c.withData) {
             EXPECT_FALSE(fs::exists(home)) << "a half-made folder stayed";
         }

@@ -12,7 +12,7 @@ namespace {
 
 TEST(OutputFile, FailuresNameTheFileAndTheTrueCause) {
     TempFolder dir;
-    std::filesystem::create_directory(dir.path + "/a folder");
+    std::filesystem::create_directory(dir.path() + "/a folder");
     struct Case {
         const char* fault;
         std::string path;
@@ -21,8 +21,9 @@ TEST(OutputFile, FailuresNameTheFileAndTheTrueCause) {
     };
     const Case cases[] = {
         {"a full disk reported as success", "/dev/full", true, "No space left on device"},
-        {"a folder reported as something else", dir.path + "/a folder", false, "Is a directory"},
-        {"a missing folder not named", dir.path + "/gone/dump.jsonl", false, "there is no folder"},
+        {"a folder reported as something else", dir.path() + "/a folder", false, "Is a directory"},
+        {"a missing folder not named", dir.path() + "/gone/dump.jsonl", false,
+         "there is no folder"},
     };
     for (const Case& c : cases) {
         media::OutputFile out;
@@ -51,11 +52,11 @@ TEST(OutputFile, AFullDiskIsCaughtAtCloseToo) {
 TEST(OutputFile, WritesWhatItIsGiven) {
     TempFolder dir;
     media::OutputFile out;
-    ASSERT_TRUE(out.Open(dir.path + "/d.txt", "dump"));
+    ASSERT_TRUE(out.Open(dir.path() + "/d.txt", "dump"));
     EXPECT_TRUE(out.Write("one\n") && out.Flush() && out.Write("two\n"));
     EXPECT_TRUE(out.Close());
     EXPECT_FALSE(out.Failed());
-    std::ifstream in(dir.path + "/d.txt");
+    std::ifstream in(dir.path() + "/d.txt");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "one\ntwo\n");
 }
 

@@ -37,8 +37,8 @@ enum class Under {
 };
 
 void Make(const TempFolder& dir, Under what, const std::string& name) {
-    const std::string path = dir.path + "/" + name;
-    WriteText(dir.path + "/document.txt", "the player's document\n");
+    const std::string path = dir.path() + "/" + name;
+    WriteText(dir.path() + "/document.txt", "the player's document\n");
     switch (what) {
         case Under::kNothing:
             break;
@@ -52,10 +52,10 @@ void Make(const TempFolder& dir, Under what, const std::string& name) {
             WriteText(path, "a shopping list\n");
             break;
         case Under::kLinkToDocument:
-            fs::create_symlink(dir.path + "/document.txt", path);
+            fs::create_symlink(dir.path() + "/document.txt", path);
             break;
         case Under::kDanglingLink:
-            fs::create_symlink(dir.path + "/elsewhere.txt", path);
+            fs::create_symlink(dir.path() + "/elsewhere.txt", path);
             break;
         case Under::kFifo:
             ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
@@ -86,7 +86,7 @@ TEST(RewriteOwnFile, WritesOnlyIntoMissingOrOurOwnFiles) {
     for (const Case& c : cases) {
         TempFolder dir;
         Make(dir, c.under, "log.txt");
-        const std::string path = dir.path + "/log.txt";
+        const std::string path = dir.path() + "/log.txt";
         std::string why;
         const int fd = media::RewriteOwnFile(path, "eXgine started", &why);
         EXPECT_EQ(fd >= 0, c.accepted) << c.fault << ": " << why;
@@ -98,8 +98,8 @@ TEST(RewriteOwnFile, WritesOnlyIntoMissingOrOurOwnFiles) {
         }
         EXPECT_NE(why.find(c.reason), std::string::npos) << c.fault << ": " << why;
         EXPECT_NE(why.find("log.txt"), std::string::npos) << c.fault << ": " << why;
-        EXPECT_EQ(ReadAll(dir.path + "/document.txt"), "the player's document\n") << c.fault;
-        EXPECT_FALSE(fs::exists(dir.path + "/elsewhere.txt")) << c.fault;
+        EXPECT_EQ(ReadAll(dir.path() + "/document.txt"), "the player's document\n") << c.fault;
+        EXPECT_FALSE(fs::exists(dir.path() + "/elsewhere.txt")) << c.fault;
         if (c.under == Under::kForeign) {
             EXPECT_EQ(ReadAll(path), "a shopping list\n");
         }
@@ -122,7 +122,7 @@ TEST(AppendToOwnFile, AddsOnlyToOurOwnFilesAndNeverCreates) {
     for (const Case& c : cases) {
         TempFolder dir;
         Make(dir, c.under, "log.txt");
-        const std::string path = dir.path + "/log.txt";
+        const std::string path = dir.path() + "/log.txt";
         std::string why;
         const int fd = media::AppendToOwnFile(path, "eXgine started", &why);
         EXPECT_EQ(fd >= 0, c.accepted) << c.fault << ": " << why;
@@ -139,16 +139,16 @@ TEST(CreateOwnFile, MakesOnlyNewPlainFiles) {
         TempFolder dir;
         Make(dir, under, "config.txt");
         std::string why;
-        EXPECT_LT(media::CreateOwnFile(dir.path + "/config.txt", &why), 0) << int(under);
+        EXPECT_LT(media::CreateOwnFile(dir.path() + "/config.txt", &why), 0) << int(under);
         EXPECT_FALSE(why.empty());
-        EXPECT_FALSE(fs::exists(dir.path + "/elsewhere.txt"));
+        EXPECT_FALSE(fs::exists(dir.path() + "/elsewhere.txt"));
     }
     TempFolder dir;
     std::string why;
-    const int fd = media::CreateOwnFile(dir.path + "/config.txt", &why);
+    const int fd = media::CreateOwnFile(dir.path() + "/config.txt", &why);
     ASSERT_GE(fd, 0) << why;
     close(fd);
-    EXPECT_LT(media::CreateOwnFile(dir.path + "/no/such/folder/config.txt", &why), 0);
+    EXPECT_LT(media::CreateOwnFile(dir.path() + "/no/such/folder/config.txt", &why), 0);
     EXPECT_NE(why.find("there is no folder"), std::string::npos) << why;
 }
 

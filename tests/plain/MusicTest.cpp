@@ -41,11 +41,11 @@ int OpenFiles() {
 // 13 minutes decode to 137 MB at the mixer's rate, past the 128 MiB that an effect may take: as
 // music the track streams and plays to its very end, and memory stays far below its decoded size.
 TEST(StreamedMusic, TrackPastTheDecodedCapPlaysToItsEndInLittleMemory) {
-    TempDir dir;
+    TempFolder dir;
     Bytes track = DemoFrames();
     AppendSilence(track, 13 * 60);
     WriteBytes(dir / "long.mp3", track);
-    FastAudioCapture capture(dir.path);
+    FastAudioCapture capture(dir.path());
     ASSERT_TRUE(capture.Ready());
     ASSERT_NE(BASS_Init(-1, 44100, 0, nullptr, nullptr), 0);
     EXPECT_EQ(BASS_StreamCreateFile(0, (dir / "long.mp3").c_str(), 0, 0, 0), 0u)
@@ -74,9 +74,9 @@ TEST(StreamedMusic, TrackPastTheDecodedCapPlaysToItsEndInLittleMemory) {
 // A damaged stretch (bytes the decoder cannot resynchronise over) stops SDL_mixer's player for
 // good, loop or not; the game's tick starts a looped track again from its beginning.
 TEST(StreamedMusic, LoopedTrackGoesOnPastADamagedFrame) {
-    TempDir dir;
+    TempFolder dir;
     WriteBytes(dir / "damaged.mp3", DamagedTrack());
-    FastAudioCapture capture(dir.path);
+    FastAudioCapture capture(dir.path());
     ASSERT_TRUE(capture.Ready());
     ResetAllState();
     ASSERT_NE(BASS_Init(-1, 44100, 0, nullptr, nullptr), 0);
@@ -102,7 +102,7 @@ TEST(StreamedMusic, LoopedTrackGoesOnPastADamagedFrame) {
 // keeps a source it was told to free when it refuses one, so each refusal used to leave a file
 // handle or a buffer behind.
 TEST(StreamedMusic, RefusedFilesLeaveNothingOpen) {
-    TempDir dir;
+    TempFolder dir;
     WriteBytes(dir / "frame.mp3", {0xFF, 0xF3, 0x80, 0xC4});
     WriteWav(dir / "adpcm.wav", 22050, 1, 2000, [](std::uint32_t) { return 0; });
     Bytes adpcm = ReadBytes(dir / "adpcm.wav");
@@ -135,7 +135,7 @@ TEST(StreamedMusic, RefusedFilesLeaveNothingOpen) {
 
 // The dump said `loaded` for a slot whose file could not be read; it reports a stream only.
 TEST(StreamedMusic, DumpReportsLoadedOnlyForAFileThatWasRead) {
-    TempDir dir;
+    TempFolder dir;
     std::ofstream(dir / "text.mp3") << "not music at all";
     DiskAudio audio(dir / "out.raw");
     ASSERT_TRUE(audio.open);

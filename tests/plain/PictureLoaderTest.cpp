@@ -9,7 +9,7 @@
 namespace {
 
 TEST(PictureLoader, EveryThreadCountGivesTheOneThreadPixelsInListOrder) {
-    PresentTempFolder folder;
+    TempFolder folder;
     // Different sizes and kinds, a missing file and "nill" among them, so that the workers finish
     // out of order and the fallback turns up between real pictures.
     std::vector<std::string> files;
@@ -20,11 +20,11 @@ TEST(PictureLoader, EveryThreadCountGivesTheOneThreadPixelsInListOrder) {
                 rgb[1] = std::uint8_t(y * 3);
                 rgb[2] = std::uint8_t(x ^ y);
             });
-        files.push_back(folder.File("p" + std::to_string(k) + (k % 2 ? ".jpg" : ".bmp")));
+        files.push_back(folder / ("p" + std::to_string(k) + (k % 2 ? ".jpg" : ".bmp")));
         ASSERT_TRUE(k % 2 ? WriteJpeg(files.back(), picture)
                           : media::SaveBmp(files.back(), picture));
     }
-    files.insert(files.begin() + 2, folder.File("missing.bmp"));
+    files.insert(files.begin() + 2, folder / "missing.bmp");
     files.insert(files.begin() + 5, "nill");
     std::vector<PicturePixels> alone;
     for (const std::string& f : files) {
@@ -47,14 +47,14 @@ TEST(PictureLoader, EveryThreadCountGivesTheOneThreadPixelsInListOrder) {
 }
 
 TEST(PictureLoader, LargePicturesAreReducedBeforeThePass) {
-    PresentTempFolder folder;
+    TempFolder folder;
     struct Case {
         const char* fault;
         std::string file;
         int width, height;
     } cases[] = {
-        {"5000 x 4000 JPEG scaled by 6/8", folder.File("big.jpg"), 3750, 3000},
-        {"6000 x 3000 bitmap averaged", folder.File("big.bmp"), 4096, 2048},
+        {"5000 x 4000 JPEG scaled by 6/8", folder / "big.jpg", 3750, 3000},
+        {"6000 x 3000 bitmap averaged", folder / "big.bmp", 4096, 2048},
     };
     ASSERT_TRUE(WriteJpeg(cases[0].file, MakePicture(5000, 4000, Flat(100, 100, 100)), 90));
     ASSERT_TRUE(media::SaveBmp(cases[1].file, MakePicture(6000, 3000, Flat(100, 100, 100))));

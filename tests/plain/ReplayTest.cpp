@@ -76,8 +76,8 @@ TEST(ZodavRecording, AFailedWriteIsNamedAndReported) {
               std::string::npos)
         << RecordingError();
 
-    PresentTempFolder dir;
-    const std::string path = dir.path + "/rec.txt";
+    TempFolder dir;
+    const std::string path = dir.path() + "/rec.txt";
     ASSERT_TRUE(StartRecording(path, 5, 1024, 768));
     RecordTick(0, 0);
     RecordTick(3, 4);
