@@ -34,12 +34,12 @@ TEST(EngineAudio, LoopedMusicGoesOnPastADamagedFrame) {
     // Headless runs force the dummy driver; the disk driver needs the windowed engine.
     if (!HaveDisplay()) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
     TempFolder folder;
-    const std::string music = folder.File("damaged.mp3");
+    const std::string music = folder / "damaged.mp3";
     soundkit::WriteBytes(music, soundkit::DamagedTrack());
-    soundkit::FastAudioCapture capture(folder.File(""));
+    soundkit::FastAudioCapture capture(folder / "");
     ASSERT_TRUE(capture.Ready());
     IEngineCore* core = nullptr;
-    ASSERT_TRUE(exInit(&core, folder.File("log.txt").c_str(), 0));
+    ASSERT_TRUE(exInit(&core, (folder / "log.txt").c_str(), 0));
     ASSERT_TRUE(core->StartManual(50));
     ASSERT_TRUE(core->Audio()->PlayMusic(music.c_str(), true));
     bool alwaysPlaying = true;
@@ -55,7 +55,7 @@ TEST(EngineAudio, LoopedMusicGoesOnPastADamagedFrame) {
                        << soundkit::AudibleSeconds(capture.Peaks()) << " s in " << capture.Seconds()
                        << " s";
     EXPECT_TRUE(alwaysPlaying) << "a looped track was seen stopped after an update";
-    EXPECT_NE(ReadText(folder.File("log.txt")).find("music stopped on a damaged frame"),
+    EXPECT_NE(ReadText(folder / "log.txt").find("music stopped on a damaged frame"),
               std::string::npos);
 }
 

@@ -26,7 +26,7 @@ std::string WriteCutJpeg(const TempFolder& dir, const std::string& name) {
     Picture noise = Filled(64, 64, {0, 0, 0});
     for (size_t i = 0; i < noise.pixels.size(); ++i)
         noise.pixels[i] = {std::uint8_t(i * 37), std::uint8_t(i * 91), std::uint8_t(i * 13)};
-    const std::string whole = WriteJpeg(dir.File("whole-" + name), noise);
+    const std::string whole = WriteJpeg(dir / ("whole-" + name), noise);
     const std::string bytes = ReadText(whole);
     std::vector<std::uint8_t> cut(bytes.begin(), bytes.begin() + bytes.size() / 2);
     return dir.Write(name, cut);
@@ -52,8 +52,8 @@ TEST(LazyTextures, HeadersDecideTheIdsAndPixelsWaitForTheirFirstUse) {
         {"a JPEG cut in its scan was refused by its header", WriteCutJpeg(dir, "cut.jpg"), 2},
         {"a BMP without its pixel data got an id", dir.Write("b.bmp", noOffset), 0},
         {"a BMP cut inside its header got an id", dir.Write("c.bmp", {'B', 'M', 0, 0}), 0},
-        {"a folder got an id", dir.File(""), 0},
-        {"a good JPEG after refusals got the wrong id", WriteJpeg(dir.File("e.jpg"), red), 3},
+        {"a folder got an id", dir / "", 0},
+        {"a good JPEG after refusals got the wrong id", WriteJpeg(dir / "e.jpg", red), 3},
     };
     for (const Case& c : cases)
         EXPECT_EQ(store->LoadTexture(c.file.c_str(), 0, 1, 0), c.id) << c.fault;
@@ -67,8 +67,8 @@ TEST(LazyTextures, HeadersDecideTheIdsAndPixelsWaitForTheirFirstUse) {
     EXPECT_FALSE(store->TextureSize(2, w, h)) << "asking twice changed the answer";
     const std::string log = engine.Log();
     EXPECT_EQ(Occurrences(log, "texture loaded"), 1) << log;
-    EXPECT_EQ(Occurrences(log, "texture loaded: " + dir.File("e.jpg") + " (5x3), id 3"), 1) << log;
-    EXPECT_EQ(Occurrences(log, "texture refused: " + dir.File("cut.jpg")), 1)
+    EXPECT_EQ(Occurrences(log, "texture loaded: " + dir / "e.jpg" + " (5x3), id 3"), 1) << log;
+    EXPECT_EQ(Occurrences(log, "texture refused: " + dir / "cut.jpg"), 1)
         << "a failed decode must be said once:\n"
         << log;
 }
