@@ -67,8 +67,8 @@ TEST(LazyTextures, HeadersDecideTheIdsAndPixelsWaitForTheirFirstUse) {
     EXPECT_FALSE(store->TextureSize(2, w, h)) << "asking twice changed the answer";
     const std::string log = engine.Log();
     EXPECT_EQ(Occurrences(log, "texture loaded"), 1) << log;
-    EXPECT_EQ(Occurrences(log, "texture loaded: " + (dir / "e.jpg") + " (5x3), id 3"), 1) << log;
-    EXPECT_EQ(Occurrences(log, "texture refused: " + (dir / "cut.jpg")), 1)
+    EXPECT_EQ(Occurrences(log, "texture loaded: " + dir / "e.jpg" + " (5x3), id 3"), 1) << log;
+    EXPECT_EQ(Occurrences(log, "texture refused: " + dir / "cut.jpg"), 1)
         << "a failed decode must be said once:\n"
         << log;
 }

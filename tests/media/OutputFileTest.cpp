@@ -22,7 +22,8 @@ TEST(OutputFile, FailuresNameTheFileAndTheTrueCause) {
     const Case cases[] = {
         {"a full disk reported as success", "/dev/full", true, "No space left on device"},
         {"a folder reported as something else", dir.path() + "/a folder", false, "Is a directory"},
-        {"a missing folder not named", dir.path() + "/gone/dump.jsonl", false, "there is no folder"},
+        {"a missing folder not named", dir.path() + "/gone/dump.jsonl", false,
+         "there is no folder"},
     };
     for (const Case& c : cases) {
         media::OutputFile out;

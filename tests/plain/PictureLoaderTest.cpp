@@ -20,11 +20,11 @@ TEST(PictureLoader, EveryThreadCountGivesTheOneThreadPixelsInListOrder) {
                 rgb[1] = std::uint8_t(y * 3);
                 rgb[2] = std::uint8_t(x ^ y);
             });
-        files.push_back((folder / "p" + std::to_string(k) + (k % 2 ? ".jpg" : ".bmp")));
+        files.push_back(folder / ("p" + std::to_string(k) + (k % 2 ? ".jpg" : ".bmp")));
         ASSERT_TRUE(k % 2 ? WriteJpeg(files.back(), picture)
                           : media::SaveBmp(files.back(), picture));
     }
-    files.insert(files.begin() + 2, (folder / "missing.bmp"));
+    files.insert(files.begin() + 2, folder / "missing.bmp");
     files.insert(files.begin() + 5, "nill");
     std::vector<PicturePixels> alone;
     for (const std::string& f : files) {
@@ -53,8 +53,8 @@ TEST(PictureLoader, LargePicturesAreReducedBeforeThePass) {
         std::string file;
         int width, height;
     } cases[] = {
-        {"5000 x 4000 JPEG scaled by 6/8", (folder / "big.jpg"), 3750, 3000},
-        {"6000 x 3000 bitmap averaged", (folder / "big.bmp"), 4096, 2048},
+        {"5000 x 4000 JPEG scaled by 6/8", folder / "big.jpg", 3750, 3000},
+        {"6000 x 3000 bitmap averaged", folder / "big.bmp", 4096, 2048},
     };
     ASSERT_TRUE(WriteJpeg(cases[0].file, MakePicture(5000, 4000, Flat(100, 100, 100)), 90));
     ASSERT_TRUE(media::SaveBmp(cases[1].file, MakePicture(6000, 3000, Flat(100, 100, 100))));

@@ -77,7 +77,7 @@ TEST(ZodavRecording, AFailedWriteIsNamedAndReported) {
         << RecordingError();
 
     TempFolder dir;
-    const std::string path = dir / "rec.txt";
+    const std::string path = dir.path() + "/rec.txt";
     ASSERT_TRUE(StartRecording(path, 5, 1024, 768));
     RecordTick(0, 0);
     RecordTick(3, 4);
