@@ -99,15 +99,15 @@ void OnKeyDown(int key) {
     }
     if (key == kVkF3) LoadMusic();
     if (key == kVkF4) LoadSounds();
-    if (key == kVkQ) gameState.soundsOn = gameState.soundsOn ? 0 : 1;
+    if (key == kVkQ) gameState.soundsOn = !gameState.soundsOn;
     if (key == kVkW) {
-        gameState.musicOn = gameState.musicOn ? 0 : 1;
+        gameState.musicOn = !gameState.musicOn;
         if (gameState.musicOn)
             SoundPlay(content.Music);
         else
             SoundStop(content.Music);
     }
-    if (key == kVkTilde) gameState.tintAlways = gameState.tintAlways ? 0 : 1;
+    if (key == kVkTilde) gameState.tintAlways = !gameState.tintAlways;
 }
 
 }  // namespace
@@ -163,8 +163,8 @@ void GameInitialisation(std::uint64_t seed) {
     AddFilesToList(ContentFolder, "*.jpg", content.PictureList);
     ChoosePictures();
     LoadTextures();
-    gameState.musicOn = 1;
-    gameState.soundsOn = 1;
+    gameState.musicOn = true;
+    gameState.soundsOn = true;
     content.MusicList.clear();
     AddFilesToList(ContentFolder, "*.mp3", content.MusicList);
     LoadMusic();
@@ -172,7 +172,7 @@ void GameInitialisation(std::uint64_t seed) {
     AddFilesToList(ContentFolder, "*.wav", content.SoundList);
     LoadSounds();
     CreateTextElements();
-    gameState.ready = 1;
+    gameState.ready = true;
 }
 
 void Tick() {
@@ -185,27 +185,27 @@ void Tick() {
         MenuTick();
 }
 
-void StartNewGame(std::uint8_t weapon, std::uint8_t gameType) {
+void StartNewGame(Weapon weapon, GameType gameType) {
     StartBursting();
     gameState.weapon = weapon;
     gameState.gameType = gameType;
     gameState.screenState = kScreenPlay;
-    spine.gameInProgress = 1;
+    spine.gameInProgress = true;
     gameState.timeLeft = 1000;
     gameState.ticksPlayed = 0;
     gameState.score = 0;
-    screens.timeText.visible = 1;
-    screens.scoreText.visible = 1;
+    screens.timeText.visible = true;
+    screens.scoreText.visible = true;
     gameState.damping = 0.98f;
 }
 
 void EndGame() {
     gameState.damping = 1.0f;
     StartBursting();
-    gameState.gameType = 0;
-    spine.gameInProgress = 0;
-    screens.timeText.visible = 0;
-    screens.scoreText.visible = 0;
+    gameState.gameType = GameType::None;
+    spine.gameInProgress = false;
+    screens.timeText.visible = false;
+    screens.scoreText.visible = false;
     gameState.screenState = kScreenGameOver;
 }
 
@@ -236,16 +236,16 @@ int WindowProcedure(const Message& message) {
             if (!spine.shutDown) OnKeyDown(message.key);
             break;
         case MessageType::LButtonDown:
-            spine.leftHeld = 1;
+            spine.leftHeld = true;
             break;
         case MessageType::LButtonUp:
-            spine.leftHeld = 0;
+            spine.leftHeld = false;
             break;
         case MessageType::RButtonDown:
-            spine.rightHeld = 1;
+            spine.rightHeld = true;
             break;
         case MessageType::RButtonUp:
-            spine.rightHeld = 0;
+            spine.rightHeld = false;
             break;
         case MessageType::KeyUp:
         case MessageType::Activate:

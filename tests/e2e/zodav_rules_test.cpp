@@ -140,7 +140,7 @@ Outcome RunLevel(std::uint64_t seed, std::uint8_t weapon, std::uint8_t gameType)
         out.dumps.push_back(DumpState());
         CheckBallsAndSparks(-60 + i);
     }
-    StartNewGame(weapon, gameType);
+    StartNewGame(static_cast<Weapon>(weapon), static_cast<GameType>(gameType));
     for (int t = 0; t < kMaxGameTicks; ++t) {
         Play(t);
         const Before before{gameState.timeLeft, gameState.score, gameState.timeBonus,
@@ -198,7 +198,7 @@ TEST_F(ZodavRules, APausedGameIsFrozenAndResumes) {
     GameInitialisation(5);
     for (int i = 0; i < 30; ++i)
         Tick();
-    StartNewGame(1, 1);
+    StartNewGame(Weapon::Whirlwind, GameType::Collisions);
     for (int t = 0; t < 200; ++t) {
         Play(t);
         Tick();

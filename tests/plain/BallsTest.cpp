@@ -292,7 +292,7 @@ TEST_F(BallsTest, ADiagonalContactKeepsMomentumAndEnergy) {
 }
 
 TEST_F(BallsTest, CollisionsGameMarksBothButBurstsOnlyWithAThird) {
-    gameState.gameType = 1;
+    gameState.gameType = GameType::Collisions;
     gameState.damping = 1.0f;
     Put(0, 5, 5, 0, 0, 3);
     Put(1, 6.5f, 5, 0, 0, 3);
@@ -317,7 +317,7 @@ TEST_F(BallsTest, CollisionsGameMarksBothButBurstsOnlyWithAThird) {
 }
 
 TEST_F(BallsTest, BallsExactlyTouchingNeitherExchangeNorMark) {
-    gameState.gameType = 1;
+    gameState.gameType = GameType::Collisions;
     gameState.damping = 1.0f;
     // After moving the centres are (5, 5) and (7, 5): exactly two radii apart.
     Put(0, 4.5f, 5, 0.5f, 0, 3);
@@ -345,7 +345,7 @@ TEST_F(BallsTest, SeparationPushOfALaterBallReplacesTheEarlierOne) {
 }
 
 TEST_F(BallsTest, ContactsMarkNothingOutsideTheCollisionsGame) {
-    for (std::uint8_t type : {0, 2, 3}) {
+    for (GameType type : {GameType::None, GameType::Vertical, GameType::Horizontal}) {
         balls = BallState{};
         gameState.gameType = type;
         spine.sweepA = {0, 0};
@@ -353,14 +353,14 @@ TEST_F(BallsTest, ContactsMarkNothingOutsideTheCollisionsGame) {
         Put(0, 5, 9, 0, 0, 3);
         Put(1, 6.5f, 9, 0, 0, 3);
         StepBalls();
-        EXPECT_EQ(balls.BallPool[0].mark, 0) << int(type);
+        EXPECT_EQ(balls.BallPool[0].mark, 0) << static_cast<int>(type);
     }
 }
 
 // ---- The sweep line ----
 
 TEST_F(BallsTest, VerticalGameLineClimbsAndJumpsBack) {
-    gameState.gameType = 2;
+    gameState.gameType = GameType::Vertical;
     for (int tick = 1; tick <= 126; ++tick) {
         ResolveMatches();
         ASSERT_NEAR(spine.sweepA.y, 0.15 * tick, 1e-4) << tick;
@@ -375,7 +375,7 @@ TEST_F(BallsTest, VerticalGameLineClimbsAndJumpsBack) {
 }
 
 TEST_F(BallsTest, HorizontalGameLineMovesRightAndJumpsBack) {
-    gameState.gameType = 3;
+    gameState.gameType = GameType::Horizontal;
     for (int tick = 1; tick <= 130; ++tick) {
         ResolveMatches();
         ASSERT_NEAR(spine.sweepA.x, 0.2 * tick, 1e-4) << tick;
@@ -389,23 +389,23 @@ TEST_F(BallsTest, HorizontalGameLineMovesRightAndJumpsBack) {
 
 TEST_F(BallsTest, SweepLineCarriesOverFromGameToGame) {
     gameState.screenState = kScreenPlay;
-    StartNewGame(1, 2);
+    StartNewGame(Weapon::Whirlwind, GameType::Vertical);
     for (int i = 0; i < 10; ++i)
         ResolveMatches();
     EndGame();
     ResolveMatches();  // no game: the line stays
     EXPECT_NEAR(spine.sweepA.y, 1.5, 1e-5);
-    StartNewGame(1, 2);
+    StartNewGame(Weapon::Whirlwind, GameType::Vertical);
     ResolveMatches();
     EXPECT_NEAR(spine.sweepA.y, 1.65, 1e-5);
-    StartNewGame(1, 3);  // the horizontal game starts from x = 0 and puts y back at the bottom
+    StartNewGame(Weapon::Whirlwind, GameType::Horizontal);  // the horizontal game starts from x = 0 and puts y back at the bottom
     ResolveMatches();
     EXPECT_NEAR(spine.sweepA.x, 0.2, 1e-6);
     EXPECT_FLOAT_EQ(spine.sweepA.y, 0);
 }
 
 TEST_F(BallsTest, BallsUnderTheLineAreMarkedTwo) {
-    gameState.gameType = 2;
+    gameState.gameType = GameType::Vertical;
     gameState.damping = 1.0f;
     spine.sweepA = {0, 5};
     spine.sweepB = {26, 5};
@@ -435,7 +435,7 @@ TEST_F(BallsTest, MatchSizesAwardTheirPoints) {
     } cases[] = {{3, 10}, {4, 40}, {5, 70}, {6, 100}, {9, 100}};
     for (const Case& c : cases) {
         SetUp();
-        gameState.gameType = 1;
+        gameState.gameType = GameType::Collisions;
         balls.lastAward = 40;  // a five-ball match does not depend on the previous award
         for (int i = 0; i < c.balls; ++i)
             Put(i * 2, 2.0f + 2 * i, 5, 0, 0, 6).mark = 30;
@@ -457,7 +457,7 @@ TEST_F(BallsTest, MatchSizesAwardTheirPoints) {
 }
 
 TEST_F(BallsTest, TwoColoursInOneTickEachAddTimeAndPoints) {
-    gameState.gameType = 1;
+    gameState.gameType = GameType::Collisions;
     for (int i = 0; i < 3; ++i)
         Put(i, 2.0f + 2 * i, 5, 0, 0, 1).mark = 10;
     for (int i = 0; i < 4; ++i)
@@ -474,7 +474,7 @@ TEST_F(BallsTest, BonusLadderOverThirtyMatchesThenAlternatesAt100And98) {
     const int ladder[] = {300, 294, 288, 282, 276, 270, 264, 258, 252, 246,
                           241, 236, 231, 226, 221, 216, 211, 206, 201, 196,
                           192, 188, 184, 180, 176, 172, 168, 164, 160, 156};
-    gameState.gameType = 1;
+    gameState.gameType = GameType::Collisions;
     int time = gameState.timeLeft;
     for (int added : ladder) {
         for (int i = 0; i < 3; ++i)
@@ -497,7 +497,7 @@ TEST_F(BallsTest, BonusLadderOverThirtyMatchesThenAlternatesAt100And98) {
 }
 
 TEST_F(BallsTest, DeadSlotsKeepTheirMarksAndCountTowardsAMatch) {
-    gameState.gameType = 1;
+    gameState.gameType = GameType::Collisions;
     Ball& dead = Put(5, 9, 9, 0, 0, 7);
     dead.alive = 0;
     dead.burst = 22;
@@ -515,7 +515,7 @@ TEST_F(BallsTest, DeadSlotsKeepTheirMarksAndCountTowardsAMatch) {
 }
 
 TEST_F(BallsTest, AVanishingBallUnderTheLineLeavesAMarkedSlot) {
-    gameState.gameType = 2;
+    gameState.gameType = GameType::Vertical;
     gameState.damping = 1.0f;
     spine.sweepA = {0, 5};
     spine.sweepB = {26, 5};
@@ -526,7 +526,7 @@ TEST_F(BallsTest, AVanishingBallUnderTheLineLeavesAMarkedSlot) {
 }
 
 TEST_F(BallsTest, BurstingBallsCountButAreNotBurstAgain) {
-    gameState.gameType = 1;
+    gameState.gameType = GameType::Collisions;
     Put(0, 3, 3, 0, 0, 1).mark = 5;
     balls.BallPool[0].burst = 8;
     Put(1, 6, 3, 0, 0, 1).mark = 5;
