@@ -134,19 +134,20 @@ void Separate(int i) {
     a.correction = {static_cast<float>(cx), static_cast<float>(cy)};
 }
 
-// A disc that its correction leaves past a wall is put back against it. The separation replaces a
-// ball's correction with the push of each later ball it overlaps, which drops the ball's own wall
-// correction; in a crowd at a wall the balls behind would otherwise hold it outside the field.
-void KeepInside(Ball& ball) {
+// The separation replaces a ball's correction with the push of each later ball it overlaps, which
+// drops the ball's own wall correction: in a crowd at a wall a disc may stay past the wall for a
+// tick or two, and the wall test brings it back. Only a centre pushed out of the field (which
+// ordinary play never does) is put back against the wall, so a ball can never be lost outside.
+void KeepCentreInside(Ball& ball) {
     const double r = ball.radius;
     double x = ball.position.x, y = ball.position.y;
-    if (x - r < spine.fieldLeft)
+    if (x < spine.fieldLeft)
         x = spine.fieldLeft + r;
-    else if (x + r > spine.fieldRight)
+    else if (x > spine.fieldRight)
         x = spine.fieldRight - r;
-    if (y - r < spine.fieldBottom)
+    if (y < spine.fieldBottom)
         y = spine.fieldBottom + r;
-    else if (y + r > spine.fieldTop)
+    else if (y > spine.fieldTop)
         y = spine.fieldTop - r;
     ball.position = {static_cast<float>(x), static_cast<float>(y)};
 }
@@ -156,7 +157,7 @@ void ApplyPositionCorrections() {
         if (!ball.alive) continue;
         VecAdd(ball.position, ball.correction, ball.position);
         ball.correction = {0, 0};
-        KeepInside(ball);
+        KeepCentreInside(ball);
     }
 }
 

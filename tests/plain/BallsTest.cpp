@@ -236,22 +236,57 @@ TEST_F(BallsTest, ABallExactlyTouchingAWallDoesNotBounce) {
     EXPECT_FLOAT_EQ(balls.BallPool[3].position.y, 18.0f);
 }
 
-TEST_F(BallsTest, ABallAboveCannotHoldALowerSlotOutsideTheFloor) {
-    gameState.damping = 1.0f;
-    // Ball 1 replaces ball 0's correction (floor push included) with 0.25 downwards; ball 0 is
-    // still put back against the floor.
-    Put(0, 9, 0.8f);
-    Put(1, 9, 2.3f);
-    StepBalls();
-    EXPECT_NEAR(balls.BallPool[0].position.y, 1.0, 1e-6);
-    EXPECT_NEAR(balls.BallPool[1].position.y, 2.55, 1e-5);
-    // The same crowd against the right wall, the pushing ball in the higher slot.
-    balls = BallState{};
-    Put(0, 25.2f, 9);
-    Put(1, 23.7f, 9);
-    StepBalls();
-    EXPECT_NEAR(balls.BallPool[0].position.x, 25.0, 1e-6);
-    EXPECT_NEAR(balls.BallPool[1].position.x, 23.45, 1e-5);
+// Ball 1 replaces ball 0's correction (wall push included) with its own push: ball 0 stays past
+// the wall, where the step leaves it, and comes back on the next step once they part. A clamp
+// that put it back at once moved every later position of a game.
+TEST_F(BallsTest, ABallInACrowdStaysPastTheWallForAStepAndComesBack) {
+    struct Case {
+        const char* fault;
+        TVec2 wallBall, pusher;
+        TVec2 after, pusherAfter, next;  // ball 0 after one step, ball 1 too, ball 0 after two
+    } cases[] = {
+        {"floor: put back at once", {9, 0.8f}, {9, 2.3f}, {9, 0.55f}, {9, 2.55f}, {9, 1}},
+        {"right wall: put back at once", {25.2f, 9}, {23.7f, 9}, {25.45f, 9}, {23.45f, 9}, {25, 9}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        balls = BallState{};
+        gameState.damping = 1.0f;
+        Put(0, c.wallBall.x, c.wallBall.y);
+        Put(1, c.pusher.x, c.pusher.y);
+        StepBalls();
+        EXPECT_NEAR(balls.BallPool[0].position.x, c.after.x, 1e-5);
+        EXPECT_NEAR(balls.BallPool[0].position.y, c.after.y, 1e-5);
+        EXPECT_NEAR(balls.BallPool[1].position.x, c.pusherAfter.x, 1e-5);
+        EXPECT_NEAR(balls.BallPool[1].position.y, c.pusherAfter.y, 1e-5);
+        StepBalls();
+        EXPECT_NEAR(balls.BallPool[0].position.x, c.next.x, 1e-5);
+        EXPECT_NEAR(balls.BallPool[0].position.y, c.next.y, 1e-5);
+    }
+}
+
+// The design never pushes a centre out of the field, but should a crowd do so, the ball is put
+// back against the wall instead of being lost outside.
+TEST_F(BallsTest, ACentrePushedOutOfTheFieldIsPutBackAgainstTheWall) {
+    struct Case {
+        const char* fault;
+        TVec2 wallBall, pusher, after;
+    } cases[] = {
+        {"left", {0.3f, 9}, {1.5f, 9}, {1, 9}},
+        {"floor", {9, 0.3f}, {9, 1.5f}, {9, 1}},
+        {"right", {25.7f, 9}, {24.5f, 9}, {25, 9}},
+        {"top", {9, 18.7f}, {9, 17.5f}, {9, 18}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        balls = BallState{};
+        gameState.damping = 1.0f;
+        Put(0, c.wallBall.x, c.wallBall.y);
+        Put(1, c.pusher.x, c.pusher.y);
+        StepBalls();
+        EXPECT_NEAR(balls.BallPool[0].position.x, c.after.x, 1e-3);
+        EXPECT_NEAR(balls.BallPool[0].position.y, c.after.y, 1e-3);
+    }
 }
 
 // ---- Contacts ----
@@ -398,7 +433,8 @@ TEST_F(BallsTest, SweepLineCarriesOverFromGameToGame) {
     StartNewGame(Weapon::Whirlwind, GameType::Vertical);
     ResolveMatches();
     EXPECT_NEAR(spine.sweepA.y, 1.65, 1e-5);
-    StartNewGame(Weapon::Whirlwind, GameType::Horizontal);  // the horizontal game starts from x = 0 and puts y back at the bottom
+    StartNewGame(Weapon::Whirlwind, GameType::Horizontal);  // the horizontal game starts from x = 0
+                                                            // and puts y back at the bottom
     ResolveMatches();
     EXPECT_NEAR(spine.sweepA.x, 0.2, 1e-6);
     EXPECT_FLOAT_EQ(spine.sweepA.y, 0);
