@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "eXgine_binding.h"
+#include "media/FileMask.h"
 
 std::vector<TGarbageFile> GarbageFiles;
 int32_t PictureCount = 0;
@@ -22,10 +23,6 @@ namespace {
 
 const std::string kFolder = "garbage/";
 const std::string kFallbackFolder = "../../garbage/";
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
 
 // What a directory entry is to the walk. Symbolic links to folders are not followed, so a link
 // loop or a link out of the content folder cannot trap or widen the scan; fifos and devices
@@ -69,7 +66,7 @@ struct FolderListing {
 uint32_t MatchBits(const char* name, std::span<const std::string> masks) {
     uint32_t bits = 0;
     for (std::size_t i = 0; i < masks.size() && i < 32; ++i)
-        if (MaskMatches(name, masks[i])) bits |= 1u << i;
+        if (media::MaskMatches(name, masks[i])) bits |= 1u << i;
     return bits;
 }
 
@@ -138,29 +135,6 @@ void ListFrom(const std::string& folder) {
 }
 
 }  // namespace
-
-bool MaskMatches(std::string_view name, std::string_view mask) {
-    if (mask == "*.*" || mask == "*") return true;
-    // Greedy wildcard match with one backtrack point: the last "*" seen.
-    std::size_t n = 0, m = 0, starM = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && mask[m] == '*') {
-            starM = m++;
-            starN = n;
-        } else if (m < mask.size() && (mask[m] == '?' || Lower(mask[m]) == Lower(name[n]))) {
-            ++n;
-            ++m;
-        } else if (starM != std::string_view::npos) {
-            m = starM + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == '*')
-        ++m;
-    return m == mask.size();
-}
 
 void CollectFilesByMasks(std::string& path, std::span<const std::string> masks,
                          std::span<std::vector<TGarbageFile>> buckets) {

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 // One content file with its category and the id the engine gave it.
@@ -45,7 +44,3 @@ void CollectFiles(std::string& path, const std::string& mask);
 // matches, in the order that one walk per mask would give.
 void CollectFilesByMasks(std::string& path, std::span<const std::string> masks,
                          std::span<std::vector<TGarbageFile>> buckets);
-
-// File-search mask match: "*" and "?" wildcards, letters compared without regard to case,
-// "*.*" matching every name.
-bool MaskMatches(std::string_view name, std::string_view mask);

@@ -21,9 +21,6 @@ constexpr std::uint8_t kBurstGone = 22;  // a bursting ball vanishes when its co
 constexpr float kBlastReach = 6.0f;
 constexpr std::int32_t kSweepMark = 2;
 constexpr std::int32_t kBonusShowTicks = 28;
-constexpr std::uint8_t kGameCollisions = 1;
-constexpr std::uint8_t kGameVertical = 2;
-constexpr std::uint8_t kGameHorizontal = 3;
 
 struct StepFlags {
     bool wallHit = false;
@@ -63,11 +60,11 @@ void MoveBall(Ball& ball) {
     else if (ball.burst >= 11 && ball.burst <= 21)
         ball.radius = static_cast<float>(ball.radius + 0.05);
     if (ball.burst >= kBurstGone) {
-        ball.alive = 0;
-        ApplyWeapon(0, ball.position.x, ball.position.y, kBlastReach);
+        ball.alive = false;
+        ApplyWeapon(WeaponEffect::Blast, ball.position.x, ball.position.y, kBlastReach);
     }
     // Also for a ball that has just vanished: its slot keeps the mark.
-    if (gameState.gameType == kGameVertical || gameState.gameType == kGameHorizontal) {
+    if (gameState.gameType == GameType::Vertical || gameState.gameType == GameType::Horizontal) {
         const float e = PointLineDistance(spine.sweepA, spine.sweepB, ball.position);
         if (e < ball.radius && ball.mark == 0) ball.mark = kSweepMark;
     }
@@ -103,7 +100,7 @@ void Contact(Ball& a, Ball& b, StepFlags& flags) {
     VecFromAngle(n, along, length);
     VecAdd(b.correction, n, b.correction);
     VecSub(a.correction, n, a.correction);
-    if (gameState.gameType == kGameCollisions && a.colour == b.colour)
+    if (gameState.gameType == GameType::Collisions && a.colour == b.colour)
         a.mark = gameState.markDuration;
 }
 
@@ -137,19 +134,20 @@ void Separate(int i) {
     a.correction = {static_cast<float>(cx), static_cast<float>(cy)};
 }
 
-// A disc that its correction leaves past a wall is put back against it. The separation replaces a
-// ball's correction with the push of each later ball it overlaps, which drops the ball's own wall
-// correction; in a crowd at a wall the balls behind would otherwise hold it outside the field.
-void KeepInside(Ball& ball) {
+// The separation replaces a ball's correction with the push of each later ball it overlaps, which
+// drops the ball's own wall correction: in a crowd at a wall a disc may stay past the wall for a
+// tick or two, and the wall test brings it back. Only a centre pushed out of the field (which
+// ordinary play never does) is put back against the wall, so a ball can never be lost outside.
+void KeepCentreInside(Ball& ball) {
     const double r = ball.radius;
     double x = ball.position.x, y = ball.position.y;
-    if (x - r < spine.fieldLeft)
+    if (x < spine.fieldLeft)
         x = spine.fieldLeft + r;
-    else if (x + r > spine.fieldRight)
+    else if (x > spine.fieldRight)
         x = spine.fieldRight - r;
-    if (y - r < spine.fieldBottom)
+    if (y < spine.fieldBottom)
         y = spine.fieldBottom + r;
-    else if (y + r > spine.fieldTop)
+    else if (y > spine.fieldTop)
         y = spine.fieldTop - r;
     ball.position = {static_cast<float>(x), static_cast<float>(y)};
 }
@@ -159,13 +157,13 @@ void ApplyPositionCorrections() {
         if (!ball.alive) continue;
         VecAdd(ball.position, ball.correction, ball.position);
         ball.correction = {0, 0};
-        KeepInside(ball);
+        KeepCentreInside(ball);
     }
 }
 
 void MoveSweepLine() {
     TVec2& a = spine.sweepA;
-    if (gameState.gameType == kGameVertical) {
+    if (gameState.gameType == GameType::Vertical) {
         // A horizontal line climbs 0.15 per tick and jumps back to the bottom.
         a.x = spine.fieldLeft;
         if (spine.fieldTop - 0.14 >= a.y)
@@ -173,7 +171,7 @@ void MoveSweepLine() {
         else
             a.y = spine.fieldBottom;
         spine.sweepB = {spine.fieldRight, a.y};
-    } else if (gameState.gameType == kGameHorizontal) {
+    } else if (gameState.gameType == GameType::Horizontal) {
         // A vertical line moves right 0.2 per tick and jumps back to the left.
         if (spine.fieldRight - 0.19 >= a.x)
             a.x = static_cast<float>(a.x + 0.2);
@@ -240,7 +238,7 @@ void AddBall(std::uint8_t colour, float x, float y, float vx, float vy, float ra
         ball.colour = colour;
         ball.mark = 0;
         ball.burst = 0;
-        ball.alive = 1;
+        ball.alive = true;
         EmitBallSparks(x, y);
         return;
     }

@@ -9,7 +9,7 @@
 #include "GeomUse.h"
 
 struct Ball {
-    std::uint8_t alive = 0;
+    bool alive = false;
     TVec2 position;
     TVec2 velocity;
     TVec2 correction;  // within one step: first a velocity change, then a position change

@@ -15,7 +15,7 @@ void LoadMusic() {
         // Streamed: a track of any length plays, and F3 never waits for a whole decode.
         SoundLoad(content.Music, ContentFolder + name, true, 1.0f, true);
     }
-    gameState.musicOn = 1;
+    gameState.musicOn = true;
     SoundPlay(content.Music);
 }
 

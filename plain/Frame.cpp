@@ -89,7 +89,8 @@ void DrawFieldFrame() {
 }
 
 void DrawSweepLine() {
-    if (gameState.gameType != 2 && gameState.gameType != 3) return;
+    if (gameState.gameType != GameType::Vertical && gameState.gameType != GameType::Horizontal)
+        return;
     glBegin(GL_LINE_LOOP);
     FieldVertex(spine.sweepA.x, spine.sweepA.y);
     FieldVertex(spine.sweepB.x, spine.sweepB.y);

@@ -112,7 +112,7 @@ void InitTextElement(const std::string& text, std::uint8_t align, bool visible, 
     element.text = text;
     element.length = static_cast<std::int32_t>(text.size());
     element.align = align;
-    element.visible = visible ? 1 : 0;
+    element.visible = visible;
     element.appear = 0;
     element.x = x;
     element.y = y;
@@ -120,7 +120,7 @@ void InitTextElement(const std::string& text, std::uint8_t align, bool visible, 
     element.height = 0.3f;
     element.textDX = 0.01f;
     element.textDY = 0.06f;
-    element.hover = 0;
+    element.hover = false;
 }
 
 namespace {
@@ -185,7 +185,7 @@ bool TextElementHit(TTextElement& element, float px, float py) {
     const bool inside = element.x <= shifted &&
                         shifted <= static_cast<double>(element.x) + element.width &&
                         element.y <= py && py <= static_cast<double>(element.y) + element.height;
-    element.hover = inside ? 1 : 0;
+    element.hover = inside;
     return inside;
 }
 

@@ -8,9 +8,9 @@
 struct TTextElement {
     std::string text;        // Windows-1251 bytes
     std::uint8_t align = 0;  // 0 box starts at x, 1 centred on x, 2 ends at x
-    std::uint8_t hover = 0;
+    bool hover = false;
     std::int32_t length = 0;  // characters at initialisation (kept, not used for drawing)
-    std::uint8_t visible = 0;
+    bool visible = false;
     std::uint8_t appear = 0;  // 0 hidden .. 20 fully shown
     float x = 0;
     float y = 0;  // bottom of the box

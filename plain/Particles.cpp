@@ -12,7 +12,7 @@ void AddParticle(std::uint8_t life, float x, float y, float vx, float vy) {
         p.velocity = {vx, vy};
         p.life = life;
         p.fade = 0;
-        p.alive = 1;
+        p.alive = true;
         particles.firstFreeHint = i + 1;
         return;
     }
@@ -29,7 +29,7 @@ void StepParticles() {
             p.life -= 1;
             // Fades out over its last six ticks.
             if (p.life <= 6) p.fade = p.life;
-            if (p.life == 0) p.alive = 0;
+            if (p.life == 0) p.alive = false;
         }
         if (!p.alive && firstFree == kParticleSlots) firstFree = i;
     }

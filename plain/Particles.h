@@ -5,9 +5,10 @@
 #include <cstdint>
 
 #include "GeomUse.h"
+#include "Zodav.h"
 
 struct Particle {
-    std::uint8_t alive = 0;
+    bool alive = false;
     TVec2 position;
     TVec2 velocity;         // never changes
     std::uint8_t fade = 0;  // brightness 0..7, drawn with opacity fade / 6
@@ -33,7 +34,7 @@ void StepParticles();
 int LiveParticleCount();
 
 // The recipes, scaled by the particle option: the puff of a new ball at its centre, and the
-// sparks of weapon effect 0..5 at point (x, y) (the beams take the screen-centre point and the
+// sparks of a weapon effect at point (x, y) (the beams take the screen-centre point and the
 // line through it and (x, y)).
 void EmitBallSparks(float x, float y);
-void EmitEffectSparks(std::uint8_t effect, float x, float y);
+void EmitEffectSparks(WeaponEffect effect, float x, float y);

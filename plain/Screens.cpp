@@ -39,8 +39,8 @@ void UpdateHud() {
     // The "+ " popups of the last match stay a little while.
     const bool showBonus = screens.bonusShowTicks > 0;
     if (showBonus) screens.bonusShowTicks -= 1;
-    screens.timeBonusText.visible = showBonus ? 1 : 0;
-    screens.scoreBonusText.visible = showBonus ? 1 : 0;
+    screens.timeBonusText.visible = showBonus;
+    screens.scoreBonusText.visible = showBonus;
     DrawAndAnimate(screens.timeBonusText);
     DrawAndAnimate(screens.scoreBonusText);
 }
@@ -74,7 +74,7 @@ void UpdateScreens() {
         DrawAndAnimate(row);
     // A click on a menu acts once; one that switched to play is left for the weapon.
     if (gameState.screenState != kScreenPlay) {
-        spine.leftHeld = 0;
-        spine.rightHeld = 0;
+        spine.leftHeld = false;
+        spine.rightHeld = false;
     }
 }

@@ -19,8 +19,8 @@ using Rows = std::array<TTextElement, kMenuRows>;
 void ClearRows(bool clearHover) {
     for (TTextElement& row : screens.menuRows) {
         row.text.clear();
-        row.visible = 1;
-        if (clearHover) row.hover = 0;
+        row.visible = true;
+        if (clearHover) row.hover = false;
     }
 }
 
@@ -98,10 +98,10 @@ void FillOptionRows() {
 
 void ToggleMusic() {
     if (gameState.musicOn) {
-        gameState.musicOn = 0;
+        gameState.musicOn = false;
         SoundStop(content.Music);
     } else {
-        gameState.musicOn = 1;
+        gameState.musicOn = true;
         SoundPlay(content.Music);  // from the beginning of the track
     }
 }
@@ -109,12 +109,12 @@ void ToggleMusic() {
 // full -> none -> crop -> full, and the nine textures are made again.
 void CycleTextureProcessing() {
     if (gameState.textureProcessing && gameState.textureFull) {
-        gameState.textureProcessing = 0;
-        gameState.textureFull = 0;
+        gameState.textureProcessing = false;
+        gameState.textureFull = false;
     } else if (!gameState.textureProcessing) {
-        gameState.textureProcessing = 1;
+        gameState.textureProcessing = true;
     } else {
-        gameState.textureFull = 1;
+        gameState.textureFull = true;
     }
     LoadTextures();
 }
@@ -131,7 +131,7 @@ void Options(float px, float py) {
         gameState.musicVolume = NextVolume(gameState.musicVolume);
         SoundSetVolume(content.Music, gameState.musicVolume);
     }
-    if (Clicked(6, px, py)) gameState.soundsOn = gameState.soundsOn ? 0 : 1;
+    if (Clicked(6, px, py)) gameState.soundsOn = !gameState.soundsOn;
     if (Clicked(7, px, py)) {
         gameState.soundVolume = NextVolume(gameState.soundVolume);
         for (TSound& slot : content.Sounds)
@@ -166,7 +166,7 @@ void LevelChoice(float px, float py) {
     SetRow(12, t.back);
     for (int k = 0; k < 9; ++k)
         if (Clicked(2 + k, px, py))
-            StartNewGame(static_cast<std::uint8_t>(k / 3), static_cast<std::uint8_t>(k % 3 + 1));
+            StartNewGame(static_cast<Weapon>(k / 3), static_cast<GameType>(k % 3 + 1));
     if (Clicked(12, px, py)) Back();
 }
 
@@ -177,7 +177,7 @@ void FillScreenRows(float px, float py) {
         case kScreenPlay:
             // The rows keep their texts and shrink away.
             for (TTextElement& row : screens.menuRows)
-                row.visible = 0;
+                row.visible = false;
             break;
         case kScreenMainMenu:
             MainMenu(px, py);

@@ -93,28 +93,28 @@ void EmitBallSparks(float x, float y) {
     Puff(static_cast<std::uint8_t>(10 * gameState.particleLevel), x, y);
 }
 
-void EmitEffectSparks(std::uint8_t effect, float x, float y) {
+void EmitEffectSparks(WeaponEffect effect, float x, float y) {
     const TVec2 s{-spine.viewOffsetX, -spine.viewOffsetY};
     const TVec2 p{x, y};
     switch (effect) {
-        case 0:
+        case WeaponEffect::Blast:
             Puff(SparkCount(25, 20), x, y);
             break;
-        case 1:
+        case WeaponEffect::Implosion:
             Implosion(x, y);
             break;
-        case 2:
+        case WeaponEffect::Whirl:
             Whirl(SparkCount(3, 2), x, y, 55.0f);
             break;
-        case 3:
+        case WeaponEffect::CounterWhirl:
             Whirl(SparkCount(3, 1), x, y, -55.0f);
             break;
-        case 4: {
+        case WeaponEffect::BeamOut: {
             const float theta = DirectionAngle(s, p);
             Beam(theta, theta);
             break;
         }
-        case 5: {
+        case WeaponEffect::BeamIn: {
             const float thetaIn = DirectionAngle(p, s);
             Beam(thetaIn - 180.0, thetaIn);
             break;

@@ -22,24 +22,25 @@ void Push(Ball& ball, float angle, double length) {
     VecAdd(ball.velocity, change, ball.velocity);
 }
 
-// Effects 0 to 3 act within the reach around P, linearly in the distance.
-void RadialEffect(std::uint8_t effect, const TVec2& p, double reach) {
+// The blast, the implosion and the two whirls act within the reach around P, linearly in the
+// distance.
+void RadialEffect(WeaponEffect effect, const TVec2& p, double reach) {
     for (Ball& ball : balls.BallPool) {
         if (!ball.alive) continue;
         const double d = Distance(p, ball.position);
         if (!(d < reach)) continue;
         const float away = DirectionAngle(p, ball.position);
         switch (effect) {
-            case 0:  // blast: pushes away
+            case WeaponEffect::Blast:  // pushes away
                 Push(ball, away, (reach - d) / 7.0);
                 break;
-            case 1:  // implosion: a negative length pulls towards P
+            case WeaponEffect::Implosion:  // a negative length pulls towards P
                 Push(ball, away, (d - reach) / 8.0);
                 break;
-            case 2:  // whirl: inwards and clockwise
+            case WeaponEffect::Whirl:  // inwards and clockwise
                 Push(ball, NormalizeAngle(static_cast<float>(away + 45.0)), (d - reach) / 40.0);
                 break;
-            default:  // counter-whirl: inwards and anticlockwise
+            default:  // the counter-whirl: inwards and anticlockwise
                 Push(ball, NormalizeAngle(static_cast<float>(away - 45.0)), (d - reach) / 40.0);
                 break;
         }
@@ -51,7 +52,7 @@ bool WithinFan(float aim, float direction) {
     return NormalizeAngle(static_cast<float>(aim + 25.0 - direction)) <= 50.0f;
 }
 
-// Effects 4 and 5: the band of half-width R around the line through S and P, on the pointer's
+// The two beams: the band of half-width R around the line through S and P, on the pointer's
 // side of S; out drives the balls away from S past the pointer, in drives them towards S.
 void BeamEffect(bool out, const TVec2& p, double reach) {
     const TVec2 s = BeamAnchor();
@@ -68,7 +69,7 @@ void BeamEffect(bool out, const TVec2& p, double reach) {
 }
 
 // One weapon action at the pointer.
-void Fire(std::uint8_t effect, float reach) {
+void Fire(WeaponEffect effect, float reach) {
     ApplyWeapon(effect, spine.pointerX, spine.pointerY, reach);
 }
 
@@ -87,13 +88,13 @@ void LeftButton() {
         SoundPause(slot);
         return;
     }
-    if (gameState.weapon == 0) {
-        Fire(0, 4);  // one blast per click
-        spine.leftHeld = 0;
-    } else if (gameState.weapon == 1) {
-        Fire(2, 4);
-    } else if (gameState.weapon == 2) {
-        Fire(4, 2);
+    if (gameState.weapon == Weapon::Vacuum) {
+        Fire(WeaponEffect::Blast, 4);  // one blast per click
+        spine.leftHeld = false;
+    } else if (gameState.weapon == Weapon::Whirlwind) {
+        Fire(WeaponEffect::Whirl, 4);
+    } else if (gameState.weapon == Weapon::VacuumCleaner) {
+        Fire(WeaponEffect::BeamOut, 2);
     }
     PlayOrSilence(slot);
 }
@@ -104,13 +105,13 @@ void RightButton() {
         SoundPause(slot);
         return;
     }
-    if (gameState.weapon == 0) {
-        spine.rightHeld = 0;  // one implosion per click
-        Fire(1, 5);
-    } else if (gameState.weapon == 1) {
-        Fire(3, 4);
-    } else if (gameState.weapon == 2) {
-        Fire(5, 2);
+    if (gameState.weapon == Weapon::Vacuum) {
+        spine.rightHeld = false;  // one implosion per click
+        Fire(WeaponEffect::Implosion, 5);
+    } else if (gameState.weapon == Weapon::Whirlwind) {
+        Fire(WeaponEffect::CounterWhirl, 4);
+    } else if (gameState.weapon == Weapon::VacuumCleaner) {
+        Fire(WeaponEffect::BeamIn, 2);
     }
     PlayOrSilence(slot);
 }
@@ -125,15 +126,15 @@ void UpdatePointerAndWeapons() {
     RightButton();
 }
 
-void ApplyWeapon(std::uint8_t effect, float x, float y, float reach) {
+void ApplyWeapon(WeaponEffect effect, float x, float y, float reach) {
     const TVec2 p{x, y};
-    if (effect <= 3) {
+    if (effect <= WeaponEffect::CounterWhirl) {
         RadialEffect(effect, p, reach);
-    } else if (effect <= 5) {
+    } else if (effect <= WeaponEffect::BeamIn) {
         const TVec2 s = BeamAnchor();
         // With the pointer on S there is no line through the two: no beam, no sparks.
         if (p.x == s.x && p.y == s.y) return;
-        BeamEffect(effect == 4, p, reach);
+        BeamEffect(effect == WeaponEffect::BeamOut, p, reach);
     } else {
         return;
     }

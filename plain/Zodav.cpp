@@ -105,15 +105,15 @@ void OnKeyDown(int key) {
     }
     if (key == kVkF3) LoadMusic();
     if (key == kVkF4) LoadSounds();
-    if (key == kVkQ) gameState.soundsOn = gameState.soundsOn ? 0 : 1;
+    if (key == kVkQ) gameState.soundsOn = !gameState.soundsOn;
     if (key == kVkW) {
-        gameState.musicOn = gameState.musicOn ? 0 : 1;
+        gameState.musicOn = !gameState.musicOn;
         if (gameState.musicOn)
             SoundPlay(content.Music);
         else
             SoundStop(content.Music);
     }
-    if (key == kVkTilde) gameState.tintAlways = gameState.tintAlways ? 0 : 1;
+    if (key == kVkTilde) gameState.tintAlways = !gameState.tintAlways;
 }
 
 // The window lost the focus (or was minimised): a game in play pauses as Esc would pause it.
@@ -121,25 +121,25 @@ void OnFocusOut() {
     if (gameState.screenState == kScreenPlay) gameState.screenState = kScreenMainMenu;
 }
 
-void Press(std::uint8_t& held, bool& unseen, bool& releaseDue) {
-    held = 1;
+void Press(bool& held, bool& unseen, bool& releaseDue) {
+    held = true;
     unseen = true;
     releaseDue = false;
 }
 
 // A release before any tick has seen the press waits until one has.
-void Release(std::uint8_t& held, bool unseen, bool& releaseDue) {
+void Release(bool& held, bool unseen, bool& releaseDue) {
     if (unseen)
         releaseDue = true;
     else
-        held = 0;
+        held = false;
 }
 
 // After a tick: every press has been seen, and the releases that waited for it take effect.
 void SettleButtons() {
     spine.leftPressUnseen = spine.rightPressUnseen = false;
-    if (spine.leftReleaseDue) spine.leftHeld = 0;
-    if (spine.rightReleaseDue) spine.rightHeld = 0;
+    if (spine.leftReleaseDue) spine.leftHeld = false;
+    if (spine.rightReleaseDue) spine.rightHeld = false;
     spine.leftReleaseDue = spine.rightReleaseDue = false;
 }
 
@@ -196,8 +196,8 @@ void GameInitialisation(std::uint64_t seed) {
     AddFilesToList(ContentFolder, "*.jpg", content.PictureList);
     ChoosePictures();
     LoadTextures();
-    gameState.musicOn = 1;
-    gameState.soundsOn = 1;
+    gameState.musicOn = true;
+    gameState.soundsOn = true;
     content.MusicList.clear();
     AddFilesToList(ContentFolder, "*.mp3", content.MusicList);
     LoadMusic();
@@ -205,7 +205,7 @@ void GameInitialisation(std::uint64_t seed) {
     AddFilesToList(ContentFolder, "*.wav", content.SoundList);
     LoadSounds();
     CreateTextElements();
-    gameState.ready = 1;
+    gameState.ready = true;
 }
 
 void Tick() {
@@ -219,27 +219,27 @@ void Tick() {
     SettleButtons();
 }
 
-void StartNewGame(std::uint8_t weapon, std::uint8_t gameType) {
+void StartNewGame(Weapon weapon, GameType gameType) {
     StartBursting();
     gameState.weapon = weapon;
     gameState.gameType = gameType;
     gameState.screenState = kScreenPlay;
-    spine.gameInProgress = 1;
+    spine.gameInProgress = true;
     gameState.timeLeft = 1000;
     gameState.ticksPlayed = 0;
     gameState.score = 0;
-    screens.timeText.visible = 1;
-    screens.scoreText.visible = 1;
+    screens.timeText.visible = true;
+    screens.scoreText.visible = true;
     gameState.damping = 0.98f;
 }
 
 void EndGame() {
     gameState.damping = 1.0f;
     StartBursting();
-    gameState.gameType = 0;
-    spine.gameInProgress = 0;
-    screens.timeText.visible = 0;
-    screens.scoreText.visible = 0;
+    gameState.gameType = GameType::None;
+    spine.gameInProgress = false;
+    screens.timeText.visible = false;
+    screens.scoreText.visible = false;
     gameState.screenState = kScreenGameOver;
 }
 

@@ -17,6 +17,32 @@ enum : std::uint8_t {
     kScreenLevelChoice = 5,
 };
 
+// Game types, in the order of the level rows within each weapon.
+enum class GameType : std::uint8_t {
+    None = 0,
+    Collisions = 1,  // balls of one colour that touch are marked
+    Vertical = 2,    // a level line climbs the field and marks the balls it crosses
+    Horizontal = 3,  // an upright line sweeps the field from left to right
+};
+
+// The three weapons, in the order of the level rows.
+enum class Weapon : std::uint8_t {
+    Vacuum = 0,         // left: a blast per click; right: an implosion per click
+    Whirlwind = 1,      // while held: whirl (left) or counter-whirl (right)
+    VacuumCleaner = 2,  // while held: the beam out of (left) or into (right) the screen centre
+};
+
+// The force effects on the balls' velocities: the weapons' six, the blast also when a ball
+// vanishes.
+enum class WeaponEffect : std::uint8_t {
+    Blast = 0,
+    Implosion = 1,
+    Whirl = 2,
+    CounterWhirl = 3,
+    BeamOut = 4,
+    BeamIn = 5,
+};
+
 // Virtual-key codes of the keys the game answers.
 enum : int {
     kVkEscape = 27,
@@ -38,16 +64,16 @@ struct GameState {
     std::int32_t score = 0;
     std::int32_t ticksPlayed = 0;
     std::int32_t timeBonus = 300;
-    std::uint8_t ready = 0;
-    std::uint8_t gameType = 0;  // 0 none, 1 collisions, 2 vertical, 3 horizontal
+    bool ready = false;
+    GameType gameType = GameType::None;
     float damping = 1.0f;
-    std::uint8_t weapon = 1;  // 0 vacuum, 1 whirlwind, 2 vacuum cleaner
+    Weapon weapon = Weapon::Whirlwind;
     std::int32_t markDuration = 80;
-    std::uint8_t tintAlways = 0;
-    std::uint8_t textureProcessing = 1;
-    std::uint8_t textureFull = 1;
-    std::uint8_t soundsOn = 1;
-    std::uint8_t musicOn = 1;
+    bool tintAlways = false;
+    bool textureProcessing = true;
+    bool textureFull = true;
+    bool soundsOn = true;
+    bool musicOn = true;
     std::uint8_t soundVolume = 50;
     std::uint8_t musicVolume = 100;
     std::uint8_t particleLevel = 1;
@@ -56,9 +82,9 @@ struct GameState {
 // The spine's other process-wide state: button flags, pointer, screen size, view transform, field
 // bounds and the sweep line.
 struct Spine {
-    std::uint8_t gameInProgress = 0;
-    std::uint8_t leftHeld = 0;
-    std::uint8_t rightHeld = 0;
+    bool gameInProgress = false;
+    bool leftHeld = false;
+    bool rightHeld = false;
     // A press no tick has seen yet, and its release waiting for that tick: a click shorter than a
     // tick (a touchpad tap) still acts once.
     bool leftPressUnseen = false;
@@ -103,7 +129,7 @@ void SetViewAndField();
 void MapPointer(int pixelX, int pixelY);
 
 void Tick();
-void StartNewGame(std::uint8_t weapon, std::uint8_t gameType);
+void StartNewGame(Weapon weapon, GameType gameType);
 void EndGame();
 void Shutdown();
 

@@ -29,18 +29,18 @@ void SoundLoad(TSound& slot, const std::string& fileName, bool loop, float volum
     slot.volume = volumeFactor;
     BASS_ChannelSetAttribute(slot.handle, BASS_ATTRIB_VOL, slot.volume);
     // No frequency attribute: each stream plays at its own file's rate.
-    slot.loaded = 1;
-    slot.started = 0;
+    slot.loaded = true;
+    slot.started = false;
 }
 
 void SoundPlay(TSound& slot) {
     if (slot.loaded) BASS_ChannelPlay(slot.handle, slot.started ? 0 : -1);
-    slot.started = 1;
+    slot.started = true;
 }
 
 void SoundStop(TSound& slot) {
     if (slot.loaded) BASS_ChannelStop(slot.handle);
-    slot.started = 0;
+    slot.started = false;
 }
 
 void SoundPause(TSound& slot) {

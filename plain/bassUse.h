@@ -10,8 +10,8 @@ constexpr std::uint32_t OutputRate = 44100;
 // One stream slot. All fields start at zero; `file` is the last file loaded (for dumps).
 struct TSound {
     std::uint32_t handle = 0;
-    std::uint8_t loaded = 0;
-    std::uint8_t started = 0;  // played since the last stop or load: play resumes
+    bool loaded = false;
+    bool started = false;  // played since the last stop or load: play resumes
     float volume = 0;
     std::string file;  // the file the slot was loaded from (for dumps)
 };

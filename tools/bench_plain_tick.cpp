@@ -27,7 +27,7 @@ Snapshot MakeState() {
     SetViewAndField();
     gameState.ready = 1;
     gameState.particleLevel = 3;
-    StartNewGame(1, 1);  // whirlwind, collisions game
+    StartNewGame(Weapon::Whirlwind, GameType::Collisions);  // whirlwind, collisions game
     for (int i = 0; i < 20; ++i)
         SpawnBall();
     const std::uint8_t bursts[] = {1, 6, 12, 18, 21};

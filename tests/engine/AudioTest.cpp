@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "../plain/FastAudioCapture.h"
+#include "../plain/Mp3Files.h"
 #include "EngineTestFiles.h"
 #include "eXgine.h"
 

@@ -29,24 +29,6 @@ std::vector<int> Categories() {
 
 using Strings = std::vector<std::string>;
 
-TEST(MaskMatches, FollowsTheFileSearchRules) {
-    struct Case {
-        const char* name;
-        const char* mask;
-        bool expected;
-    };
-    const Case cases[] = {
-        {"a.bmp", "*.bmp", true},      {"PHOTO.JPG", "*.jpg", true}, {"x.jpeg", "*.jpg", false},
-        {"x.jpg.txt", "*.jpg", false}, {"bmp", "*.bmp", false},      {".bmp", "*.bmp", true},
-        {"a.b.bmp", "*.bmp", true},    {"noext", "*.*", true},       {"a.bmp", "a?bmp", true},
-        {"a.bmp", "?.BMP", true},      {"ab.bmp", "?.bmp", false},   {"a.wav", "*", true},
-        {"abc", "a*c*", true},         {"a*c", "a*c", true},         {"abxbc", "a*bc", true},
-        {"abxbcd", "a*bc", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(MaskMatches(c.name, c.mask), c.expected) << c.name << " vs " << c.mask;
-}
-
 // Each mask walks the whole tree before the next; a folder's files come before its subfolders'.
 TEST(ListGarbageFolder, PicturesInMaskThenTreeOrder) {
     TempFolder dir(true);

@@ -236,22 +236,57 @@ TEST_F(BallsTest, ABallExactlyTouchingAWallDoesNotBounce) {
     EXPECT_FLOAT_EQ(balls.BallPool[3].position.y, 18.0f);
 }
 
-TEST_F(BallsTest, ABallAboveCannotHoldALowerSlotOutsideTheFloor) {
-    gameState.damping = 1.0f;
-    // Ball 1 replaces ball 0's correction (floor push included) with 0.25 downwards; ball 0 is
-    // still put back against the floor.
-    Put(0, 9, 0.8f);
-    Put(1, 9, 2.3f);
-    StepBalls();
-    EXPECT_NEAR(balls.BallPool[0].position.y, 1.0, 1e-6);
-    EXPECT_NEAR(balls.BallPool[1].position.y, 2.55, 1e-5);
-    // The same crowd against the right wall, the pushing ball in the higher slot.
-    balls = BallState{};
-    Put(0, 25.2f, 9);
-    Put(1, 23.7f, 9);
-    StepBalls();
-    EXPECT_NEAR(balls.BallPool[0].position.x, 25.0, 1e-6);
-    EXPECT_NEAR(balls.BallPool[1].position.x, 23.45, 1e-5);
+// Ball 1 replaces ball 0's correction (wall push included) with its own push: ball 0 stays past
+// the wall, where the step leaves it, and comes back on the next step once they part. A clamp
+// that put it back at once moved every later position of a game.
+TEST_F(BallsTest, ABallInACrowdStaysPastTheWallForAStepAndComesBack) {
+    struct Case {
+        const char* fault;
+        TVec2 wallBall, pusher;
+        TVec2 after, pusherAfter, next;  // ball 0 after one step, ball 1 too, ball 0 after two
+    } cases[] = {
+        {"floor: put back at once", {9, 0.8f}, {9, 2.3f}, {9, 0.55f}, {9, 2.55f}, {9, 1}},
+        {"right wall: put back at once", {25.2f, 9}, {23.7f, 9}, {25.45f, 9}, {23.45f, 9}, {25, 9}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        balls = BallState{};
+        gameState.damping = 1.0f;
+        Put(0, c.wallBall.x, c.wallBall.y);
+        Put(1, c.pusher.x, c.pusher.y);
+        StepBalls();
+        EXPECT_NEAR(balls.BallPool[0].position.x, c.after.x, 1e-5);
+        EXPECT_NEAR(balls.BallPool[0].position.y, c.after.y, 1e-5);
+        EXPECT_NEAR(balls.BallPool[1].position.x, c.pusherAfter.x, 1e-5);
+        EXPECT_NEAR(balls.BallPool[1].position.y, c.pusherAfter.y, 1e-5);
+        StepBalls();
+        EXPECT_NEAR(balls.BallPool[0].position.x, c.next.x, 1e-5);
+        EXPECT_NEAR(balls.BallPool[0].position.y, c.next.y, 1e-5);
+    }
+}
+
+// The design never pushes a centre out of the field, but should a crowd do so, the ball is put
+// back against the wall instead of being lost outside.
+TEST_F(BallsTest, ACentrePushedOutOfTheFieldIsPutBackAgainstTheWall) {
+    struct Case {
+        const char* fault;
+        TVec2 wallBall, pusher, after;
+    } cases[] = {
+        {"left", {0.3f, 9}, {1.5f, 9}, {1, 9}},
+        {"floor", {9, 0.3f}, {9, 1.5f}, {9, 1}},
+        {"right", {25.7f, 9}, {24.5f, 9}, {25, 9}},
+        {"top", {9, 18.7f}, {9, 17.5f}, {9, 18}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        balls = BallState{};
+        gameState.damping = 1.0f;
+        Put(0, c.wallBall.x, c.wallBall.y);
+        Put(1, c.pusher.x, c.pusher.y);
+        StepBalls();
+        EXPECT_NEAR(balls.BallPool[0].position.x, c.after.x, 1e-3);
+        EXPECT_NEAR(balls.BallPool[0].position.y, c.after.y, 1e-3);
+    }
 }
 
 // ---- Contacts ----
@@ -292,7 +327,7 @@ TEST_F(BallsTest, ADiagonalContactKeepsMomentumAndEnergy) {
 }
 
 TEST_F(BallsTest, CollisionsGameMarksBothButBurstsOnlyWithAThird) {
-    gameState.gameType = 1;
+    gameState.gameType = GameType::Collisions;
     gameState.damping = 1.0f;
     Put(0, 5, 5, 0, 0, 3);
     Put(1, 6.5f, 5, 0, 0, 3);
@@ -317,7 +352,7 @@ TEST_F(BallsTest, CollisionsGameMarksBothButBurstsOnlyWithAThird) {
 }
 
 TEST_F(BallsTest, BallsExactlyTouchingNeitherExchangeNorMark) {
-    gameState.gameType = 1;
+    gameState.gameType = GameType::Collisions;
     gameState.damping = 1.0f;
     // After moving the centres are (5, 5) and (7, 5): exactly two radii apart.
     Put(0, 4.5f, 5, 0.5f, 0, 3);
@@ -345,7 +380,7 @@ TEST_F(BallsTest, SeparationPushOfALaterBallReplacesTheEarlierOne) {
 }
 
 TEST_F(BallsTest, ContactsMarkNothingOutsideTheCollisionsGame) {
-    for (std::uint8_t type : {0, 2, 3}) {
+    for (GameType type : {GameType::None, GameType::Vertical, GameType::Horizontal}) {
         balls = BallState{};
         gameState.gameType = type;
         spine.sweepA = {0, 0};
@@ -353,14 +388,14 @@ TEST_F(BallsTest, ContactsMarkNothingOutsideTheCollisionsGame) {
         Put(0, 5, 9, 0, 0, 3);
         Put(1, 6.5f, 9, 0, 0, 3);
         StepBalls();
-        EXPECT_EQ(balls.BallPool[0].mark, 0) << int(type);
+        EXPECT_EQ(balls.BallPool[0].mark, 0) << static_cast<int>(type);
     }
 }
 
 // ---- The sweep line ----
 
 TEST_F(BallsTest, VerticalGameLineClimbsAndJumpsBack) {
-    gameState.gameType = 2;
+    gameState.gameType = GameType::Vertical;
     for (int tick = 1; tick <= 126; ++tick) {
         ResolveMatches();
         ASSERT_NEAR(spine.sweepA.y, 0.15 * tick, 1e-4) << tick;
@@ -375,7 +410,7 @@ TEST_F(BallsTest, VerticalGameLineClimbsAndJumpsBack) {
 }
 
 TEST_F(BallsTest, HorizontalGameLineMovesRightAndJumpsBack) {
-    gameState.gameType = 3;
+    gameState.gameType = GameType::Horizontal;
     for (int tick = 1; tick <= 130; ++tick) {
         ResolveMatches();
         ASSERT_NEAR(spine.sweepA.x, 0.2 * tick, 1e-4) << tick;
@@ -389,23 +424,24 @@ TEST_F(BallsTest, HorizontalGameLineMovesRightAndJumpsBack) {
 
 TEST_F(BallsTest, SweepLineCarriesOverFromGameToGame) {
     gameState.screenState = kScreenPlay;
-    StartNewGame(1, 2);
+    StartNewGame(Weapon::Whirlwind, GameType::Vertical);
     for (int i = 0; i < 10; ++i)
         ResolveMatches();
     EndGame();
     ResolveMatches();  // no game: the line stays
     EXPECT_NEAR(spine.sweepA.y, 1.5, 1e-5);
-    StartNewGame(1, 2);
+    StartNewGame(Weapon::Whirlwind, GameType::Vertical);
     ResolveMatches();
     EXPECT_NEAR(spine.sweepA.y, 1.65, 1e-5);
-    StartNewGame(1, 3);  // the horizontal game starts from x = 0 and puts y back at the bottom
+    StartNewGame(Weapon::Whirlwind, GameType::Horizontal);  // the horizontal game starts from x = 0
+                                                            // and puts y back at the bottom
     ResolveMatches();
     EXPECT_NEAR(spine.sweepA.x, 0.2, 1e-6);
     EXPECT_FLOAT_EQ(spine.sweepA.y, 0);
 }
 
 TEST_F(BallsTest, BallsUnderTheLineAreMarkedTwo) {
-    gameState.gameType = 2;
+    gameState.gameType = GameType::Vertical;
     gameState.damping = 1.0f;
     spine.sweepA = {0, 5};
     spine.sweepB = {26, 5};
@@ -435,7 +471,7 @@ TEST_F(BallsTest, MatchSizesAwardTheirPoints) {
     } cases[] = {{3, 10}, {4, 40}, {5, 70}, {6, 100}, {9, 100}};
     for (const Case& c : cases) {
         SetUp();
-        gameState.gameType = 1;
+        gameState.gameType = GameType::Collisions;
         balls.lastAward = 40;  // a five-ball match does not depend on the previous award
         for (int i = 0; i < c.balls; ++i)
             Put(i * 2, 2.0f + 2 * i, 5, 0, 0, 6).mark = 30;
@@ -457,7 +493,7 @@ TEST_F(BallsTest, MatchSizesAwardTheirPoints) {
 }
 
 TEST_F(BallsTest, TwoColoursInOneTickEachAddTimeAndPoints) {
-    gameState.gameType = 1;
+    gameState.gameType = GameType::Collisions;
     for (int i = 0; i < 3; ++i)
         Put(i, 2.0f + 2 * i, 5, 0, 0, 1).mark = 10;
     for (int i = 0; i < 4; ++i)
@@ -474,7 +510,7 @@ TEST_F(BallsTest, BonusLadderOverThirtyMatchesThenAlternatesAt100And98) {
     const int ladder[] = {300, 294, 288, 282, 276, 270, 264, 258, 252, 246,
                           241, 236, 231, 226, 221, 216, 211, 206, 201, 196,
                           192, 188, 184, 180, 176, 172, 168, 164, 160, 156};
-    gameState.gameType = 1;
+    gameState.gameType = GameType::Collisions;
     int time = gameState.timeLeft;
     for (int added : ladder) {
         for (int i = 0; i < 3; ++i)
@@ -497,7 +533,7 @@ TEST_F(BallsTest, BonusLadderOverThirtyMatchesThenAlternatesAt100And98) {
 }
 
 TEST_F(BallsTest, DeadSlotsKeepTheirMarksAndCountTowardsAMatch) {
-    gameState.gameType = 1;
+    gameState.gameType = GameType::Collisions;
     Ball& dead = Put(5, 9, 9, 0, 0, 7);
     dead.alive = 0;
     dead.burst = 22;
@@ -515,7 +551,7 @@ TEST_F(BallsTest, DeadSlotsKeepTheirMarksAndCountTowardsAMatch) {
 }
 
 TEST_F(BallsTest, AVanishingBallUnderTheLineLeavesAMarkedSlot) {
-    gameState.gameType = 2;
+    gameState.gameType = GameType::Vertical;
     gameState.damping = 1.0f;
     spine.sweepA = {0, 5};
     spine.sweepB = {26, 5};
@@ -526,7 +562,7 @@ TEST_F(BallsTest, AVanishingBallUnderTheLineLeavesAMarkedSlot) {
 }
 
 TEST_F(BallsTest, BurstingBallsCountButAreNotBurstAgain) {
-    gameState.gameType = 1;
+    gameState.gameType = GameType::Collisions;
     Put(0, 3, 3, 0, 0, 1).mark = 5;
     balls.BallPool[0].burst = 8;
     Put(1, 6, 3, 0, 0, 1).mark = 5;

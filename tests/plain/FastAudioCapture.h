@@ -2,7 +2,6 @@
 // mixed output (44100 Hz, 16-bit stereo) into a pipe as fast as the mixer fills it, and a thread
 // of the test reads the pipe and keeps only a peak per 10 ms window. Create the capture before the
 // audio device opens and close the device before the capture ends: the driver writes until then.
-// Also the MP3 files such tests play: long, or damaged, made from the demo music.
 #pragma once
 
 #include <fcntl.h>
@@ -15,9 +14,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -25,50 +22,7 @@
 
 namespace soundkit {
 
-using Bytes = std::vector<std::uint8_t>;
-
-inline Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
-
-// The demo music's frames (MPEG 1 layer III, 44100 Hz, mono), without its first frame: that one
-// is a LAME "Info" frame, whose frame count would end a longer file early.
-inline Bytes DemoFrames() {
-    const Bytes demo = ReadBytes(GAMES_SOURCE_DIR "/demo/garbage/chiptune.mp3");
-    static constexpr int kKbps[15] = {0,   32,  40,  48,  56,  64,  80, 96,
-                                      112, 128, 160, 192, 224, 256, 320};
-    const std::size_t info = 144 * kKbps[demo.at(2) >> 4] * 1000 / 44100 + ((demo[2] >> 1) & 1);
-    return Bytes(demo.begin() + static_cast<std::ptrdiff_t>(info), demo.end());
-}
-
-// Frames of silence in the demo's format at 32 kbit/s: 104 bytes and 1152 samples each; zero side
-// information makes each a valid frame.
-inline void AppendSilence(Bytes& data, double seconds) {
-    const int frames = static_cast<int>(seconds * 44100 / 1152) + 1;
-    for (int i = 0; i < frames; ++i) {
-        const std::uint8_t header[4] = {0xFF, 0xFB, 0x10, 0xC4};
-        data.insert(data.end(), header, header + 4);
-        data.resize(data.size() + 100, 0);
-    }
-}
-
-// Four seconds of music, bytes the decoder cannot resynchronise over, and the same music again.
-inline Bytes DamagedTrack() {
-    const Bytes demo = DemoFrames();
-    const Bytes part(demo.begin(), demo.begin() + 48000);
-    Bytes track = part;
-    track.insert(track.end(), 4000, 0xFF);
-    track.insert(track.end(), part.begin(), part.end());
-    return track;
-}
-
+// Seconds of output louder than a whisper.
 inline double AudibleSeconds(const std::vector<int>& peaks) {
     int windows = 0;
     for (int peak : peaks)

@@ -108,7 +108,7 @@ TEST(FrameTest, MainMenuOnWhiteWithBlueFrameAndGreenRows) {
 TEST(FrameTest, BallTintsAndHalos) {
     InGameWindow([] {
         gameState.screenState = kScreenPlay;
-        gameState.gameType = 1;
+        gameState.gameType = GameType::Collisions;
         spine.pointerX = spine.pointerY = -50;
         struct Case {
             const char* fault;
@@ -161,14 +161,14 @@ TEST(FrameTest, SweepLineOnlyInSweepGames) {
         spine.sweepB = {26, 5};
         int x = 0, y = 0;
         PlaneToPixel(0, (5 - 9.6) * 0.3, x, y);
-        for (std::uint8_t type : {1, 2, 3}) {
-            SCOPED_TRACE(type);
+        for (GameType type : {GameType::Collisions, GameType::Vertical, GameType::Horizontal}) {
+            SCOPED_TRACE(static_cast<int>(type));
             gameState.gameType = type;
             RenderFrame();
             bool blue = false;
             for (int dy = -2; dy <= 2; ++dy)
                 blue = blue || Near(ReadPixel(x, y + dy), 51, 51, 204, 4);
-            EXPECT_EQ(blue, type != 1);
+            EXPECT_EQ(blue, type != GameType::Collisions);
         }
     });
 }

@@ -14,6 +14,7 @@
 #include "Content.h"
 #include "Dump.h"
 #include "FastAudioCapture.h"
+#include "Mp3Files.h"
 #include "SoundTestKit.h"
 #include "Zodav.h"
 #include "bassUse.h"

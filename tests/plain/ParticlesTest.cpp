@@ -34,7 +34,7 @@ class ParticlesTest : public ::testing::Test {
         if (source < 0)
             EmitBallSparks(10, 10);
         else
-            EmitEffectSparks(static_cast<std::uint8_t>(source), 10, 10);
+            EmitEffectSparks(static_cast<WeaponEffect>(source), 10, 10);
     }
 };
 
@@ -143,7 +143,7 @@ TEST_F(ParticlesTest, ABlastAtManyEmitsSixtyTo134) {
     for (std::uint64_t seed = 1; seed <= 400; ++seed) {
         particles = ParticleState{};
         Randomize(seed);
-        ApplyWeapon(0, 10, 10, 4);
+        ApplyWeapon(WeaponEffect::Blast, 10, 10, 4);
         least = std::min(least, LiveParticleCount());
         most = std::max(most, LiveParticleCount());
     }
@@ -156,8 +156,8 @@ TEST_F(ParticlesTest, ABlastAtManyEmitsSixtyTo134) {
 TEST_F(ParticlesTest, NoSparksAtLevelNone) {
     gameState.particleLevel = 0;
     AddBall(1, 5, 5, 0, 0, 1);
-    for (std::uint8_t effect = 0; effect < 6; ++effect)
-        ApplyWeapon(effect, 20, 12, 4);
+    for (int effect = 0; effect < 6; ++effect)
+        ApplyWeapon(static_cast<WeaponEffect>(effect), 20, 12, 4);
     EXPECT_EQ(LiveParticleCount(), 0);
 }
 
@@ -207,7 +207,7 @@ struct DrawnSpark {
 
 struct DrawOrderCase {
     const char* name;
-    std::uint8_t effect;
+    WeaponEffect effect;
     float px, py;
     std::function<std::vector<DrawnSpark>()> draw;
 };
@@ -240,7 +240,7 @@ std::vector<DrawnSpark> BeamDraws() {
 
 TEST_F(ParticlesTest, WeaponRecipesDrawTheirValuesInOrder) {
     const DrawOrderCase cases[] = {
-        {"implosion: sign, size, sign, size, life", 1, 10, 10,
+        {"implosion: sign, size, sign, size, life", WeaponEffect::Implosion, 10, 10,
          [] {
              std::vector<DrawnSpark> out(Random(20) + 20);
              for (DrawnSpark& d : out) {
@@ -252,10 +252,11 @@ TEST_F(ParticlesTest, WeaponRecipesDrawTheirValuesInOrder) {
              }
              return out;
          }},
-        {"whirl: angle, length, life", 2, 10, 10, [] { return WhirlDraws(2); }},
-        {"counter-whirl: angle, length, life", 3, 10, 10, [] { return WhirlDraws(1); }},
-        {"beam out: length, turn, life", 4, 13, 15, BeamDraws},
-        {"beam in: length, turn, life", 5, 13, 15, BeamDraws},
+        {"whirl: angle, length, life", WeaponEffect::Whirl, 10, 10, [] { return WhirlDraws(2); }},
+        {"counter-whirl: angle, length, life", WeaponEffect::CounterWhirl, 10, 10,
+         [] { return WhirlDraws(1); }},
+        {"beam out: length, turn, life", WeaponEffect::BeamOut, 13, 15, BeamDraws},
+        {"beam in: length, turn, life", WeaponEffect::BeamIn, 13, 15, BeamDraws},
     };
     gameState.particleLevel = 1;
     for (const DrawOrderCase& c : cases) {
@@ -276,7 +277,7 @@ TEST_F(ParticlesTest, WeaponRecipesDrawTheirValuesInOrder) {
 
 TEST_F(ParticlesTest, BlastSparksFlyFromThePoint) {
     gameState.particleLevel = 3;
-    EmitEffectSparks(0, 10, 10);
+    EmitEffectSparks(WeaponEffect::Blast, 10, 10);
     for (const Particle& p : Live()) {
         EXPECT_FLOAT_EQ(p.position.x, 10);
         EXPECT_LE(std::fabs(p.velocity.x), 0.39f + 1e-6f);
@@ -288,7 +289,7 @@ TEST_F(ParticlesTest, BlastSparksFlyFromThePoint) {
 
 TEST_F(ParticlesTest, ImplosionSparksRushTowardsThePoint) {
     gameState.particleLevel = 3;
-    EmitEffectSparks(1, 10, 10);
+    EmitEffectSparks(WeaponEffect::Implosion, 10, 10);
     ASSERT_GE(Live().size(), 60u);
     for (const Particle& p : Live()) {
         EXPECT_LE(std::fabs(p.position.x - 10), 4.9 + 1e-5);
@@ -307,7 +308,7 @@ TEST_F(ParticlesTest, ImplosionSparksRushTowardsThePoint) {
 
 TEST_F(ParticlesTest, WhirlSparksCircleThePointAtFiftyFiveDegrees) {
     gameState.particleLevel = 3;
-    for (std::uint8_t effect : {2, 3}) {
+    for (WeaponEffect effect : {WeaponEffect::Whirl, WeaponEffect::CounterWhirl}) {
         particles = ParticleState{};
         for (int i = 0; i < 20; ++i)
             EmitEffectSparks(effect, 10, 10);
@@ -319,7 +320,8 @@ TEST_F(ParticlesTest, WhirlSparksCircleThePointAtFiftyFiveDegrees) {
             const float toP = DirectionAngle(p.position, P);
             const float flight = DirectionAngle({0, 0}, p.velocity);
             const float turn = NormalizeAngle(flight - toP);
-            EXPECT_NEAR(turn, effect == 2 ? 55 : 305, 1e-2) << int(effect);
+            EXPECT_NEAR(turn, effect == WeaponEffect::Whirl ? 55 : 305, 1e-2)
+                << static_cast<int>(effect);
             EXPECT_GE(p.life, 5);
             EXPECT_LE(p.life, 14);
         }
@@ -330,21 +332,21 @@ TEST_F(ParticlesTest, BeamSparksStreamAlongTheBeamFromTheCentre) {
     gameState.particleLevel = 3;
     const TVec2 s{13, 9.6f};
     // The pointer straight above S: theta = 90, theta' = 270.
-    for (std::uint8_t effect : {4, 5}) {
+    for (WeaponEffect effect : {WeaponEffect::BeamOut, WeaponEffect::BeamIn}) {
         particles = ParticleState{};
         for (int i = 0; i < 20; ++i)
             EmitEffectSparks(effect, 13, 15);
         ASSERT_GT(Live().size(), 100u);
         for (const Particle& p : Live()) {
             EXPECT_NEAR(p.velocity.x, 0, 1e-5);
-            EXPECT_NEAR(p.velocity.y, effect == 4 ? 0.4 : -0.4, 1e-5);
+            EXPECT_NEAR(p.velocity.y, effect == WeaponEffect::BeamOut ? 0.4 : -0.4, 1e-5);
             EXPECT_LE(Distance(s, p.position), 99 * 26 / 200.0 + 1e-4);
             if (Distance(s, p.position) > 1e-3) {
                 // Both fans open from S towards the pointer's side: 12 - random(24) turns the
                 // start from 11 degrees one way to 12 the other.
                 const float seen = DirectionAngle(s, p.position);
-                EXPECT_GE(seen - 90, -11 - 1e-3) << int(effect);
-                EXPECT_LE(seen - 90, 12 + 1e-3) << int(effect);
+                EXPECT_GE(seen - 90, -11 - 1e-3) << static_cast<int>(effect);
+                EXPECT_LE(seen - 90, 12 + 1e-3) << static_cast<int>(effect);
             }
         }
     }

@@ -309,8 +309,8 @@ TEST_F(ScreensTest, LevelRowsStartTheirGame) {
         UpdateScreens();
         Click(2 + k);
         EXPECT_EQ(gameState.screenState, kScreenPlay);
-        EXPECT_EQ(gameState.weapon, k / 3);
-        EXPECT_EQ(gameState.gameType, k % 3 + 1);
+        EXPECT_EQ(static_cast<int>(gameState.weapon), k / 3);
+        EXPECT_EQ(static_cast<int>(gameState.gameType), k % 3 + 1);
         EXPECT_EQ(spine.gameInProgress, 1);
         EXPECT_EQ(spine.leftHeld, 1);  // the weapon sees the click on the first tick of play
     }

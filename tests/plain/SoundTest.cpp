@@ -346,7 +346,7 @@ TEST(SoundSlots, WeaponHeldFallsSilentWhenEffectsGoOff) {
     ComputeField();
     SoundLoad(content.Sounds[2], dir / "hum.wav", true, 0.5f);
     gameState.screenState = kScreenPlay;
-    gameState.weapon = 1;
+    gameState.weapon = Weapon::Whirlwind;
     spine.leftHeld = 1;
     Wait(20);  // the mixer ignores a pause in the very first millisecond of its clock
     UpdatePointerAndWeapons();

@@ -27,7 +27,7 @@ TEST_F(Spine, InitialisationEndsOnTheMainMenuReady) {
     EXPECT_FLOAT_EQ(spine.viewOffsetY, -9.6f);
     EXPECT_FLOAT_EQ(spine.viewScale, 0.3f);
     EXPECT_EQ(gameState.timeBonus, 300);
-    EXPECT_EQ(gameState.weapon, 1);
+    EXPECT_EQ(gameState.weapon, Weapon::Whirlwind);
 }
 
 TEST_F(Spine, FieldBoundsRoundHalvesToEven) {
@@ -148,11 +148,11 @@ TEST_F(Spine, StartNewGameSetsTheGameUp) {
     gameState.timeBonus = 246;
     balls.BallPool[3].alive = 1;
     balls.BallPool[3].burst = 7;
-    StartNewGame(2, 3);
+    StartNewGame(Weapon::VacuumCleaner, GameType::Horizontal);
     EXPECT_EQ(gameState.screenState, kScreenPlay);
     EXPECT_EQ(spine.gameInProgress, 1);
-    EXPECT_EQ(gameState.weapon, 2);
-    EXPECT_EQ(gameState.gameType, 3);
+    EXPECT_EQ(gameState.weapon, Weapon::VacuumCleaner);
+    EXPECT_EQ(gameState.gameType, GameType::Horizontal);
     EXPECT_EQ(gameState.timeLeft, 1000);
     EXPECT_EQ(gameState.score, 0);
     EXPECT_FLOAT_EQ(gameState.damping, 0.98f);
@@ -163,7 +163,7 @@ TEST_F(Spine, StartNewGameSetsTheGameUp) {
 }
 
 TEST_F(Spine, AGameWithoutMatchesLasts1001Ticks) {
-    StartNewGame(1, 1);
+    StartNewGame(Weapon::Whirlwind, GameType::Collisions);
     // No balls can match while the pool stays empty.
     gameState.maxBalls = 0;
     int ticks = 0;
@@ -176,7 +176,7 @@ TEST_F(Spine, AGameWithoutMatchesLasts1001Ticks) {
     EXPECT_EQ(gameState.timeLeft, 0);
     EXPECT_EQ(gameState.screenState, kScreenGameOver);
     EXPECT_EQ(spine.gameInProgress, 0);
-    EXPECT_EQ(gameState.gameType, 0);
+    EXPECT_EQ(gameState.gameType, GameType::None);
     EXPECT_FLOAT_EQ(gameState.damping, 1.0f);
     EXPECT_EQ(screens.timeText.visible, 0);
 }
@@ -193,14 +193,16 @@ Ball& PutStill(int slot, float x, float y, std::uint8_t colour) {
 
 struct PlayTickCase {
     const char* name;
-    std::uint8_t weapon, gameType;
+    Weapon weapon;
+    GameType gameType;
     std::function<void()> setUp;
     std::function<void()> check;
 };
 
 TEST_F(Spine, APlayTickRunsWeaponsThenBallsThenMatches) {
     const PlayTickCase cases[] = {
-        {"matches are resolved after the step has marked the balls under the line", 0, 2,
+        {"matches are resolved after the step has marked the balls under the line", Weapon::Vacuum,
+         GameType::Vertical,
          [] {
              spine.sweepA = {0, 5};
              spine.sweepB = {26, 5};
@@ -213,7 +215,7 @@ TEST_F(Spine, APlayTickRunsWeaponsThenBallsThenMatches) {
              for (int i = 0; i < 3; ++i)
                  EXPECT_EQ(balls.BallPool[i].burst, 1) << i;
          }},
-        {"the weapon pushes before the balls move", 0, 1,
+        {"the weapon pushes before the balls move", Weapon::Vacuum, GameType::Collisions,
          [] {
              SetReplayCursorPos(512, 384);  // the field point (13, 9.6)
              spine.leftHeld = 1;
@@ -233,7 +235,7 @@ TEST_F(Spine, APlayTickRunsWeaponsThenBallsThenMatches) {
 }
 
 TEST_F(Spine, APausedGameIsFrozen) {
-    StartNewGame(1, 1);
+    StartNewGame(Weapon::Whirlwind, GameType::Collisions);
     Tick();
     Key(27);
     const int timeLeft = gameState.timeLeft;

@@ -44,7 +44,7 @@ class WeaponsTest : public ::testing::Test {
 
 struct EffectCase {
     const char* name;
-    std::uint8_t effect;
+    WeaponEffect effect;
     float reach;
     TVec2 offset;  // the ball relative to P = (10, 10)
     TVec2 change;  // the expected velocity change
@@ -52,25 +52,25 @@ struct EffectCase {
 
 TEST_F(WeaponsTest, EffectsAtKnownDistances) {
     const EffectCase cases[] = {
-        {"blast at the centre goes down", 0, 4, {0, 0}, {0, -4.0f / 7}},
-        {"blast at 2 pushes away", 0, 4, {2, 0}, {2.0f / 7, 0}},
-        {"blast of a vanishing ball", 0, 6, {0, -3}, {0, -3.0f / 7}},
-        {"blast at its reach does nothing", 0, 4, {4, 0}, {0, 0}},
-        {"implosion at 3.9 pulls 0.1375", 1, 5, {3.9f, 0}, {-0.1375f, 0}},
-        {"implosion from above pulls down", 1, 5, {0, 1}, {0, -0.5f}},
-        {"implosion beyond its reach", 1, 5, {0, 5.5f}, {0, 0}},
+        {"blast at the centre goes down", WeaponEffect::Blast, 4, {0, 0}, {0, -4.0f / 7}},
+        {"blast at 2 pushes away", WeaponEffect::Blast, 4, {2, 0}, {2.0f / 7, 0}},
+        {"blast of a vanishing ball", WeaponEffect::Blast, 6, {0, -3}, {0, -3.0f / 7}},
+        {"blast at its reach does nothing", WeaponEffect::Blast, 4, {4, 0}, {0, 0}},
+        {"implosion at 3.9 pulls 0.1375", WeaponEffect::Implosion, 5, {3.9f, 0}, {-0.1375f, 0}},
+        {"implosion from above pulls down", WeaponEffect::Implosion, 5, {0, 1}, {0, -0.5f}},
+        {"implosion beyond its reach", WeaponEffect::Implosion, 5, {0, 5.5f}, {0, 0}},
         {"whirl turns clockwise and inwards",
-         2,
+         WeaponEffect::Whirl,
          4,
          {2, 0},
          {static_cast<float>(-0.05 * kHalf), static_cast<float>(-0.05 * kHalf)}},
         {"counter-whirl turns anticlockwise",
-         3,
+         WeaponEffect::CounterWhirl,
          4,
          {2, 0},
          {static_cast<float>(-0.05 * kHalf), static_cast<float>(0.05 * kHalf)}},
         {"whirl above P",
-         2,
+         WeaponEffect::Whirl,
          4,
          {0, 3},
          {static_cast<float>(0.025 * kHalf), static_cast<float>(-0.025 * kHalf)}},
@@ -89,8 +89,8 @@ TEST_F(WeaponsTest, EffectsChangeVelocityOnlyAndSkipEmptySlots) {
     b.mark = 7;
     Ball& dead = Put(4, 10.5f, 10);
     dead.alive = 0;
-    for (std::uint8_t effect = 0; effect < 6; ++effect)
-        ApplyWeapon(effect, 10, 10, 4);
+    for (int effect = 0; effect < 6; ++effect)
+        ApplyWeapon(static_cast<WeaponEffect>(effect), 10, 10, 4);
     EXPECT_FLOAT_EQ(b.position.x, 11);
     EXPECT_EQ(b.mark, 7);
     EXPECT_EQ(b.burst, 0);
@@ -121,13 +121,13 @@ TEST_F(WeaponsTest, BeamDrivesTheBandOnThePointersSideOnly) {
         {"past the pointer", {27, 9.6f}, 0.05f, -0.05f},
     };
     for (const BeamCase& c : cases) {
-        for (std::uint8_t effect : {4, 5}) {
+        for (WeaponEffect effect : {WeaponEffect::BeamOut, WeaponEffect::BeamIn}) {
             balls = BallState{};
             Ball& b = Put(0, c.ball.x, c.ball.y);
             ApplyWeapon(effect, px, 9.6f, 2);
-            EXPECT_NEAR(b.velocity.x, effect == 4 ? c.outX : c.inX, 1e-6)
-                << c.name << ", effect " << int(effect);
-            EXPECT_NEAR(b.velocity.y, 0, 1e-6) << c.name << ", effect " << int(effect);
+            EXPECT_NEAR(b.velocity.x, effect == WeaponEffect::BeamOut ? c.outX : c.inX, 1e-6)
+                << c.name << ", effect " << static_cast<int>(effect);
+            EXPECT_NEAR(b.velocity.y, 0, 1e-6) << c.name << ", effect " << static_cast<int>(effect);
         }
     }
 }
@@ -135,11 +135,11 @@ TEST_F(WeaponsTest, BeamDrivesTheBandOnThePointersSideOnly) {
 TEST_F(WeaponsTest, DiagonalBeamFollowsTheLine) {
     // P up and to the right of S at 45 degrees; a ball on the line beyond S is driven along it.
     Ball& b = Put(0, 15, 11.6f);
-    ApplyWeapon(4, 17, 13.6f, 2);
+    ApplyWeapon(WeaponEffect::BeamOut, 17, 13.6f, 2);
     EXPECT_NEAR(b.velocity.x, 0.05 * kHalf, 1e-6);
     EXPECT_NEAR(b.velocity.y, 0.05 * kHalf, 1e-6);
     b.velocity = {0, 0};
-    ApplyWeapon(5, 17, 13.6f, 2);
+    ApplyWeapon(WeaponEffect::BeamIn, 17, 13.6f, 2);
     EXPECT_NEAR(b.velocity.x, -0.05 * kHalf, 1e-6);
     EXPECT_NEAR(b.velocity.y, -0.05 * kHalf, 1e-6);
 }
@@ -148,7 +148,7 @@ TEST_F(WeaponsTest, BeamWithThePointerOnTheCentreChangesNothing) {
     gameState.particleLevel = 3;
     Ball& b = Put(0, 13, 9.6f);
     Ball& c = Put(1, 14, 10);
-    for (std::uint8_t effect : {4, 5})
+    for (WeaponEffect effect : {WeaponEffect::BeamOut, WeaponEffect::BeamIn})
         ApplyWeapon(effect, 13, 9.6f, 2);
     EXPECT_EQ(b.velocity.x, 0);
     EXPECT_EQ(b.velocity.y, 0);
@@ -156,7 +156,7 @@ TEST_F(WeaponsTest, BeamWithThePointerOnTheCentreChangesNothing) {
     EXPECT_EQ(c.velocity.y, 0);
     EXPECT_EQ(LiveParticleCount(), 0);
     // The centre pixel maps exactly onto S, so a held vacuum cleaner there does nothing either.
-    gameState.weapon = 2;
+    gameState.weapon = Weapon::VacuumCleaner;
     spine.leftHeld = 1;
     spine.rightHeld = 1;
     SetReplayCursorPos(512, 384);
@@ -172,7 +172,7 @@ TEST_F(WeaponsTest, EveryEffectStaysFiniteWithThePointerFarAway) {
     const int pixels[][2] = {{-1000000, 1000000}, {1000000, -1000000}, {513, 384},
                              {512, 385},          {-2147483, 0},       {0, 2147483}};
     for (const auto& pixel : pixels) {
-        for (std::uint8_t weapon = 0; weapon < 3; ++weapon) {
+        for (Weapon weapon : {Weapon::Vacuum, Weapon::Whirlwind, Weapon::VacuumCleaner}) {
             balls = BallState{};
             particles = ParticleState{};
             for (int i = 0; i < 20; ++i)
@@ -202,13 +202,16 @@ TEST_F(WeaponsTest, EveryEffectStaysFiniteWithThePointerFarAway) {
 TEST_F(WeaponsTest, VacuumFiresOncePerClickOthersEveryTick) {
     struct Case {
         const char* name;
-        std::uint8_t weapon;
+        Weapon weapon;
         bool left;
         int firings;  // over three ticks with the button held down
     } cases[] = {
-        {"vacuum left", 0, true, 1},    {"vacuum right", 0, false, 1},
-        {"whirlwind left", 1, true, 3}, {"whirlwind right", 1, false, 3},
-        {"cleaner left", 2, true, 3},   {"cleaner right", 2, false, 3},
+        {"vacuum left", Weapon::Vacuum, true, 1},
+        {"vacuum right", Weapon::Vacuum, false, 1},
+        {"whirlwind left", Weapon::Whirlwind, true, 3},
+        {"whirlwind right", Weapon::Whirlwind, false, 3},
+        {"cleaner left", Weapon::VacuumCleaner, true, 3},
+        {"cleaner right", Weapon::VacuumCleaner, false, 3},
     };
     for (const Case& c : cases) {
         SetUp();
@@ -226,19 +229,23 @@ TEST_F(WeaponsTest, VacuumFiresOncePerClickOthersEveryTick) {
         }
         EXPECT_NEAR(b.velocity.x, once.x * c.firings, 1e-6) << c.name;
         EXPECT_NEAR(b.velocity.y, once.y * c.firings, 1e-6) << c.name;
-        const std::uint8_t held = c.left ? spine.leftHeld : spine.rightHeld;
-        EXPECT_EQ(held, c.weapon == 0 ? 0 : 1) << c.name;
+        const bool held = c.left ? spine.leftHeld : spine.rightHeld;
+        EXPECT_EQ(held, c.weapon != Weapon::Vacuum) << c.name;
     }
 }
 
 TEST_F(WeaponsTest, ButtonsSelectTheirEffects) {
     struct Case {
-        std::uint8_t weapon;
+        Weapon weapon;
         bool left;
-        std::uint8_t effect;
+        WeaponEffect effect;
         float reach;
-    } cases[] = {{0, true, 0, 4},  {0, false, 1, 5}, {1, true, 2, 4},
-                 {1, false, 3, 4}, {2, true, 4, 2},  {2, false, 5, 2}};
+    } cases[] = {{Weapon::Vacuum, true, WeaponEffect::Blast, 4},
+                 {Weapon::Vacuum, false, WeaponEffect::Implosion, 5},
+                 {Weapon::Whirlwind, true, WeaponEffect::Whirl, 4},
+                 {Weapon::Whirlwind, false, WeaponEffect::CounterWhirl, 4},
+                 {Weapon::VacuumCleaner, true, WeaponEffect::BeamOut, 2},
+                 {Weapon::VacuumCleaner, false, WeaponEffect::BeamIn, 2}};
     for (const Case& c : cases) {
         SetUp();
         PointAt(16, 9.6f);
@@ -254,16 +261,16 @@ TEST_F(WeaponsTest, ButtonsSelectTheirEffects) {
         UpdatePointerAndWeapons();
         for (int i = 0; i < 2; ++i) {
             EXPECT_FLOAT_EQ(balls.BallPool[i].velocity.x, expected.BallPool[i].velocity.x)
-                << int(c.weapon) << (c.left ? " left" : " right") << " ball " << i;
+                << static_cast<int>(c.weapon) << (c.left ? " left" : " right") << " ball " << i;
             EXPECT_FLOAT_EQ(balls.BallPool[i].velocity.y, expected.BallPool[i].velocity.y)
-                << int(c.weapon) << (c.left ? " left" : " right") << " ball " << i;
+                << static_cast<int>(c.weapon) << (c.left ? " left" : " right") << " ball " << i;
         }
     }
 }
 
 TEST_F(WeaponsTest, NothingFiresOnAMenuScreen) {
     for (std::uint8_t screen = kScreenHelp; screen <= kScreenLevelChoice; ++screen) {
-        for (std::uint8_t weapon = 0; weapon < 3; ++weapon) {
+        for (Weapon weapon : {Weapon::Vacuum, Weapon::Whirlwind, Weapon::VacuumCleaner}) {
             SetUp();
             gameState.screenState = screen;
             gameState.weapon = weapon;
@@ -272,8 +279,8 @@ TEST_F(WeaponsTest, NothingFiresOnAMenuScreen) {
             spine.leftHeld = 1;
             spine.rightHeld = 1;
             UpdatePointerAndWeapons();
-            EXPECT_EQ(b.velocity.x, 0) << int(screen) << " " << int(weapon);
-            EXPECT_EQ(b.velocity.y, 0) << int(screen) << " " << int(weapon);
+            EXPECT_EQ(b.velocity.x, 0) << int(screen) << " " << static_cast<int>(weapon);
+            EXPECT_EQ(b.velocity.y, 0) << int(screen) << " " << static_cast<int>(weapon);
             EXPECT_EQ(spine.leftHeld, 1) << "the flags are the menus' to clear";
         }
     }
