@@ -36,6 +36,16 @@ bool ReadFmt(std::ifstream& in, std::uint32_t size, WavHeader& out) {
     return true;
 }
 
+// The mixer does not always free a source it was told to free when it refuses the data, so it is
+// never told to: the file is closed here, whatever the outcome.
+Mix_Chunk* DecodeEffect(const std::string& path) {
+    SDL_RWops* source = SDL_RWFromFile(path.c_str(), "rb");
+    if (!source) return nullptr;
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(source, 0);
+    SDL_RWclose(source);
+    return chunk;
+}
+
 }  // namespace
 
 bool ReadWavHeader(const std::string& path, WavHeader& out, std::string& why) {
@@ -124,8 +134,7 @@ void Audio::Close() {
     for (Mix_Chunk* chunk : sounds_)
         if (chunk) Mix_FreeChunk(chunk);
     sounds_.clear();
-    if (music_) Mix_FreeMusic(music_);
-    music_ = nullptr;
+    StopMusic();
     if (open_) {
         Mix_CloseAudio();
         Mix_Quit();
@@ -144,7 +153,7 @@ int Audio::LoadSound(const char* file, int /*flags*/) {
     }
     Mix_Chunk* chunk = nullptr;
     if (open_) {
-        chunk = Mix_LoadWAV(path.c_str());
+        chunk = DecodeEffect(path);
         if (!chunk) {
             log_.Line("sound refused: " + path + " (" + Mix_GetError() + ")");
             return 0;
@@ -185,25 +194,38 @@ bool Audio::PlayMusic(const char* file, bool loop) {
         return false;
     }
     StopMusic();
-    music_ = Mix_LoadMUS(path.c_str());
-    if (!music_) {
-        log_.Line("music refused: " + path + " (" + Mix_GetError() + ")");
-        return false;
-    }
+    // The stream reads the file while it plays; the file is ours to close (see DecodeEffect).
+    musicSource_ = SDL_RWFromFile(path.c_str(), "rb");
+    music_ = musicSource_ ? Mix_LoadMUS_RW(musicSource_, 0) : nullptr;
     // One play is loops 1 for the mixer; -1 repeats for ever.
-    if (Mix_PlayMusic(music_, loop ? -1 : 1) != 0) {
+    if (!music_ || Mix_PlayMusic(music_, loop ? -1 : 1) != 0) {
         log_.Line("music refused: " + path + " (" + Mix_GetError() + ")");
+        StopMusic();
         return false;
     }
+    musicLoops_ = loop;
     log_.Line("music playing: " + path);
     return true;
 }
 
 void Audio::StopMusic() {
-    if (!music_) return;
-    Mix_HaltMusic();
-    Mix_FreeMusic(music_);
+    if (music_) {
+        Mix_HaltMusic();
+        Mix_FreeMusic(music_);
+    }
+    if (musicSource_) SDL_RWclose(musicSource_);
     music_ = nullptr;
+    musicSource_ = nullptr;
+    musicLoops_ = false;
+    musicRestarts_ = 0;
+}
+
+void Audio::KeepMusicLooping() {
+    // The decoder gives up on a damaged frame and the player stops, loop or not: a looped
+    // track starts again from its beginning, as it would at its end.
+    if (!open_ || !music_ || !musicLoops_ || Mix_PlayingMusic()) return;
+    if (Mix_PlayMusic(music_, -1) == 0) ++musicRestarts_;
+    if (musicRestarts_ == 1) log_.Line("music stopped on a damaged frame; looping from its start");
 }
 
 int Audio::PlayingEffects() {

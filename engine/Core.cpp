@@ -3,11 +3,13 @@
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
 
 #include "EngineParts.h"
+#include "media/Picture.h"
 
 namespace exg {
 
@@ -93,7 +95,7 @@ Core::~Core() {
 
 bool Core::Start(const char* logFile) {
     log_.Open(logFile ? logFile : "log.txt");
-    log_.Line(std::string("eXgine started") + (headless_ ? " headless" : ""));
+    log_.Line(std::string(kLogFirstWords) + (headless_ ? " headless" : ""));
     // Headless runs must never wait for or disturb a real sound card.
     if (headless_) setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0 ||
@@ -172,8 +174,10 @@ void Core::EndLoop() {
 }
 
 void Core::Update() {
+    audio_.KeepMusicLooping();
     Call(ExUpdate);
-    ++updates_;
+    // Said once in live play, so that whoever watches the log knows the game is under way.
+    if (++updates_ == 1 && !manual_) log_.Line("first update done");
 }
 
 void Core::RenderFrame(long long nowMs) {
@@ -248,27 +252,31 @@ void Core::EndManual() {
 }
 
 bool Core::SaveScreenshot(const char* file) {
-    if (!file || !host_.MakeCurrent()) return false;
+    if (!file || !host_.MakeCurrent()) {
+        errno = 0;
+        return false;
+    }
     // The render callback only reads the game's state, so drawing it again gives the last
     // frame; the back buffer is read before any swap can make it undefined.
     Call(ExRender);
     glFinish();
     const int w = host_.Width(), h = host_.Height();
+    errno = 0;
     if (w <= 0 || h <= 0) return false;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, w, h, 24, SDL_PIXELFORMAT_RGB24);
-    if (!surface) return false;
+    media::RgbPicture picture{w, h, std::vector<std::uint8_t>(static_cast<size_t>(w) * h * 3)};
+    std::vector<std::uint8_t> rows(picture.rgb.size());
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    std::vector<std::uint8_t> rows(static_cast<size_t>(w) * h * 3);
     glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
     // GL's rows run bottom-up; the picture's run top-down.
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* src = &rows[static_cast<size_t>(h - 1 - y) * w * 3];
-        std::copy_n(src, w * 3, static_cast<std::uint8_t*>(surface->pixels) + y * surface->pitch);
-    }
-    const bool saved = SDL_SaveBMP(surface, file) == 0;
-    SDL_FreeSurface(surface);
-    log_.Line(std::string(saved ? "screenshot saved: " : "screenshot refused: ") + file);
+    const size_t row = static_cast<size_t>(w) * 3;
+    for (int y = 0; y < h; ++y)
+        std::copy_n(&rows[static_cast<size_t>(h - 1 - y) * row], row, &picture.rgb[y * row]);
+    std::string why;
+    const bool saved = media::SaveBmp(file, picture, &why);
+    const int code = errno;
+    log_.Line(saved ? std::string("screenshot saved: ") + file : "screenshot refused: " + why);
+    errno = code;  // the caller reads the reason
     return saved;
 }
 

@@ -19,7 +19,11 @@
 
 namespace exg {
 
-// The short log file: start, GL renderer, files loaded or refused, end.
+// The words every log of ours starts with: a log.txt that starts otherwise is not ours.
+inline constexpr const char* kLogFirstWords = "eXgine started";
+
+// The short log file: start, GL renderer, files loaded or refused, end. Written only into a
+// file that is missing or holds a log of ours; else (and after a failed write) on standard error.
 class Log {
   public:
     Log() = default;
@@ -32,7 +36,10 @@ class Log {
     bool IsOpen() const { return file_ != nullptr; }
 
   private:
+    void FallBackToStderr(const std::string& why);
     std::FILE* file_ = nullptr;
+    std::string path_;
+    bool toStderr_ = false;  // the file was refused or failed: lines go to standard error
 };
 
 // The routines the game registered.
@@ -111,8 +118,10 @@ class WindowHost final : public IWindowHost {
     SDL_GLContext context_ = nullptr;
     bool destroyed_ = false;
     bool vsync_ = false;
-    std::uint32_t buttons_ = 0;
-    long long delivered_ = 0;  // mouse buttons held, as wParam bits
+    std::uint32_t buttons_ = 0;  // mouse buttons held, as wParam bits
+    // Messages delivered so far; the loop compares two counts to learn whether a frame has
+    // anything new to show.
+    long long delivered_ = 0;
     int headlessWidth_ = 0;
     int headlessHeight_ = 0;
     // A window that never had the focus (a bare X server without a window manager) is not
@@ -123,8 +132,13 @@ class WindowHost final : public IWindowHost {
     std::function<void(bool)> pauseHook_;
 };
 
-// One texture: the decoded picture is kept until it is uploaded (no GL context yet).
+// One texture. It is listed with its file when loaded and decoded the first time it is drawn
+// (or its size is asked for); the pixels are kept until a GL context takes them.
+enum class TextureState { Listed, Decoded, Unreadable };
+
 struct Texture {
+    std::string path;
+    TextureState state = TextureState::Listed;
     int width = 0;
     int height = 0;
     bool clamp = false;
@@ -132,6 +146,10 @@ struct Texture {
     unsigned name = 0;  // GL texture name, 0 until uploaded
     std::vector<std::uint8_t> rgb;
 };
+
+// Reads only the first bytes and the header of a picture file: false (and why) when it is no
+// BMP or JPEG, or its header is one the decoder would refuse before reading any pixel.
+bool ProbePicture(const std::string& path, std::string& why);
 
 class TextureStore final : public ITextureStore {
   public:
@@ -142,6 +160,7 @@ class TextureStore final : public ITextureStore {
     bool TextureSize(int texture, int& width, int& height) override;
 
   private:
+    bool Decode(Texture& texture, int id);
     bool Upload(Texture& texture);
     Log& log_;
     WindowHost& host_;
@@ -220,6 +239,8 @@ class Audio final : public IAudio {
     bool DeviceOpen() override { return open_; }
     int PlayingEffects() override;
     bool MusicPlaying() override;
+    // Run every update: looped music that stopped on a damaged frame starts again.
+    void KeepMusicLooping();
 
   private:
     Log& log_;
@@ -228,6 +249,9 @@ class Audio final : public IAudio {
     int mixFrameBytes_ = 4;
     std::vector<Mix_Chunk*> sounds_;  // id = index + 1; nullptr when checked without a device
     Mix_Music* music_ = nullptr;
+    SDL_RWops* musicSource_ = nullptr;  // the file `music_` reads as it plays
+    bool musicLoops_ = false;
+    int musicRestarts_ = 0;
 };
 
 }  // namespace exg

@@ -47,6 +47,14 @@ void Embolden(media::GlyphBitmap& g, int strength) {
     g.advance += strength;
 }
 
+// The games write English: every printable ASCII character must have a real glyph.
+std::u32string AsciiGlyphs() {
+    std::u32string all;
+    for (char32_t c = kFirstPrintable; c < kFirstC1; ++c)
+        all.push_back(c);
+    return all;
+}
+
 bool Printable(int byte) {
     return byte >= kFirstPrintable && (byte < kFirstC1 || byte > kLastC1);
 }
@@ -138,8 +146,9 @@ void Renderer::ResetFps() {
 int Renderer::MakeFont(const char* face, int size, int bold, int /*textureSize*/) {
     const std::string family = face ? face : "";
     media::FontFace found;
-    // Ask for a face that can write plain Latin text; fontconfig substitutes the nearest one.
-    if (!media::FindFontFace(family, U"AZaz09", found)) {
+    // The face itself when installed, else an upright regular face of its class with every ASCII
+    // glyph (never the script that fontconfig would offer for Comic Sans MS).
+    if (!media::FindFontFace(family, AsciiGlyphs(), found)) {
         log_.Line("font refused: \"" + family + "\" (no face found)");
         return 0;
     }

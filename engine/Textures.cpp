@@ -1,5 +1,6 @@
-// The texture store: BMP and JPEG pictures decoded by media, kept until a GL context can take
-// them (headless they are only decoded), uploaded at load or at the first bind.
+// The texture store: BMP and JPEG pictures decoded by media. Loading only reads a file's header
+// and hands out the id; the pixels are decoded when the texture is first drawn and uploaded then,
+// so a content folder of thousands of photos costs only the few that are ever shown.
 #include <SDL_opengl.h>
 
 #include <GL/glu.h>
@@ -57,24 +58,38 @@ int NearestPowerOfTwo(int n, int largest) {
 
 int TextureStore::LoadTexture(const char* file, int clamp, int mipmap, int /*group*/) {
     const std::string path = file ? file : "";
-    media::RgbPicture picture;
     std::string why;
-    if (!DecodePicture(path, picture, why)) {
+    if (!ProbePicture(path, why)) {
         log_.Line("texture refused: " + path + " (" + why + ")");
         return 0;
     }
     Texture t;
-    t.width = picture.width;
-    t.height = picture.height;
+    t.path = path;
     t.clamp = clamp != 0;
     t.mipmap = mipmap != 0;
-    t.rgb = std::move(picture.rgb);
     textures_.push_back(std::move(t));
-    const int id = static_cast<int>(textures_.size());
-    if (host_.MakeCurrent()) Upload(textures_.back());
-    log_.Line("texture loaded: " + path + " (" + std::to_string(picture.width) + "x" +
-              std::to_string(picture.height) + "), id " + std::to_string(id));
-    return id;
+    return static_cast<int>(textures_.size());
+}
+
+// The first use of a texture decodes it; the log says then whether it loaded. A picture whose
+// pixels turn out unreadable keeps its id and draws untextured, as id 0 does.
+bool TextureStore::Decode(Texture& t, int id) {
+    if (t.state != TextureState::Listed) return t.state == TextureState::Decoded;
+    media::RgbPicture picture;
+    std::string why;
+    if (!DecodePicture(t.path, picture, why)) {
+        t.state = TextureState::Unreadable;
+        log_.Line("texture refused: " + t.path + " (" + why + "), id " + std::to_string(id) +
+                  " draws untextured");
+        return false;
+    }
+    t.state = TextureState::Decoded;
+    t.width = picture.width;
+    t.height = picture.height;
+    t.rgb = std::move(picture.rgb);
+    log_.Line("texture loaded: " + t.path + " (" + std::to_string(t.width) + "x" +
+              std::to_string(t.height) + "), id " + std::to_string(id));
+    return true;
 }
 
 bool TextureStore::Upload(Texture& t) {
@@ -90,8 +105,19 @@ bool TextureStore::Upload(Texture& t) {
     // Rows arrive top row first, so texture coordinate (0, 0) is the picture's top-left.
     if (t.mipmap) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, t.width, t.height, GL_RGB, GL_UNSIGNED_BYTE,
-                          t.rgb.data());
+        // GLU takes any size but does not keep within the driver's largest texture: a side
+        // beyond it is shrunk here first.
+        GLint largest = 1024;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+        const int w = std::min(t.width, largest), h = std::min(t.height, largest);
+        std::vector<std::uint8_t> fitted;
+        if (w != t.width || h != t.height) {
+            fitted.resize(static_cast<size_t>(w) * h * 3);
+            gluScaleImage(GL_RGB, t.width, t.height, GL_UNSIGNED_BYTE, t.rgb.data(), w, h,
+                          GL_UNSIGNED_BYTE, fitted.data());
+        }
+        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, w, h, GL_RGB, GL_UNSIGNED_BYTE,
+                          fitted.empty() ? t.rgb.data() : fitted.data());
     } else {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         GLint largest = 1024;
@@ -119,7 +145,8 @@ bool TextureStore::Upload(Texture& t) {
 
 void TextureStore::BindTexture(int texture, int stage) {
     if (stage != 0 || !host_.Drawable()) return;
-    if (texture < 1 || texture > static_cast<int>(textures_.size())) {
+    if (texture < 1 || texture > static_cast<int>(textures_.size()) ||
+        !Decode(textures_[texture - 1], texture)) {
         UnbindTexture(stage);
         return;
     }
@@ -137,8 +164,10 @@ void TextureStore::UnbindTexture(int stage) {
 
 bool TextureStore::TextureSize(int texture, int& width, int& height) {
     if (texture < 1 || texture > static_cast<int>(textures_.size())) return false;
-    width = textures_[texture - 1].width;
-    height = textures_[texture - 1].height;
+    Texture& t = textures_[texture - 1];
+    if (!Decode(t, texture)) return false;
+    width = t.width;
+    height = t.height;
     return true;
 }
 

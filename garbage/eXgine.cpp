@@ -2,8 +2,13 @@
 // and the game's few lines for the engine's log.
 #include "eXgine_binding.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <vector>
+
+#include "media/OwnFile.h"
 
 IEngineCore* Core = nullptr;
 IWindowHost* WindowHost = nullptr;
@@ -15,11 +20,18 @@ namespace {
 const char* const kLogFile = "log.txt";
 std::vector<std::string> pendingLogLines;
 
+// The engine's log starts with these words; a log.txt that does not is not ours to add to (the
+// engine then kept its log on standard error, where our lines went too).
+const char* const kEngineLogFirstWords = "eXgine started";
+
 void AppendToLog(const std::string& text) {
-    if (std::FILE* log = std::fopen(kLogFile, "a")) {
-        std::fprintf(log, "garbage: %s\n", text.c_str());
-        std::fclose(log);
-    }
+    const int fd = media::AppendToOwnFile(kLogFile, kEngineLogFirstWords, nullptr);
+    if (fd < 0) return;
+    const std::string line = "garbage: " + text + "\n";
+    if (::write(fd, line.data(), line.size()) != ssize_t(line.size()))
+        std::fprintf(stderr, "garbage: cannot add to %s\n",
+                     media::DescribeFileError(kLogFile, errno).c_str());
+    ::close(fd);
 }
 }  // namespace
 

@@ -22,12 +22,18 @@ void DropCarriageReturns(std::string& line) {
     std::erase(line, '\r');
 }
 
+// A file saved as "UTF-8 with BOM" by a text editor starts with these bytes; left in place they
+// would become part of the first key and hide it.
+void DropByteOrderMark(std::string& line) {
+    if (line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
+}
+
 // Scans the open file line by line for key; true with *value set on the first match.
 // *ok is false when a read failed.
 bool FindKey(std::FILE* f, const std::string& key, std::string* value, bool* ok) {
     std::string line;
     bool ended = false;
-    while (!ended) {
+    for (bool first = true; !ended; first = false) {
         line.clear();
         int c = 0;
         while ((c = getc_unlocked(f)) != EOF && c != '\n' && c != kEndOfFile)
@@ -38,6 +44,7 @@ bool FindKey(std::FILE* f, const std::string& key, std::string* value, bool* ok)
             return false;
         }
         if (ended && line.empty()) break;
+        if (first) DropByteOrderMark(line);
         DropCarriageReturns(line);
         std::size_t eq = line.find('=');
         std::string name = line.substr(0, eq);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -44,10 +45,17 @@ void ShowSplash() {
     WaitOnSplash(kSplashMs);
 }
 
-int32_t ReadSetting(const char* key, int32_t fallback) {
+// One setting of config.txt; *written is its text as the file gives it (the default's when the
+// file has none). A value that is not a 32-bit whole number counts as 0, as the file's rules say.
+int32_t ReadSetting(const char* key, int32_t fallback, std::string* written) {
     std::string error;
-    int32_t value = ReadConfigInt(kConfigFile, key, fallback, &error);
+    *written = ReadConfigString(kConfigFile, key, std::to_string(fallback), &error);
+    const std::optional<int32_t> parsed = ParseConfigInt(*written);
+    const int32_t value = parsed.value_or(0);
     if (!error.empty()) GameLog(error + "; \"" + key + "\" stays " + std::to_string(value));
+    if (!parsed)
+        GameLog(std::string("\"") + key + "=" + *written + "\" in " + kConfigFile +
+                " is not a whole number of 32 bits; it counts as 0");
     return value;
 }
 
@@ -91,12 +99,14 @@ int32_t DrawId(int32_t first, int32_t count, std::span<const int32_t> earlier, i
 }  // namespace
 
 void ReadConfiguration() {
-    GameState.Developer = ReadSetting("developer", 1);
-    GameState.Size = ReadSetting("size", 10);
+    std::string written;
+    GameState.Developer = ReadSetting("developer", 1, &written);
+    GameState.Size = ReadSetting("size", 10, &written);
     if (GameState.Size < kSmallestSize || GameState.Size > kLargestSize) {
-        GameLog("\"size\" " + std::to_string(GameState.Size) + " in " + kConfigFile +
-                " is outside " + std::to_string(kSmallestSize) + " to " +
-                std::to_string(kLargestSize) + "; 10 is used");
+        // Named as the file gives it: "99999999999" or "nan", not the 0 it counted as.
+        GameLog("\"size\" " + written + " in " + kConfigFile + " is outside " +
+                std::to_string(kSmallestSize) + " to " + std::to_string(kLargestSize) +
+                "; 10 is used");
         GameState.Size = 10;
     }
     UseSize(GameState.Size);
@@ -228,4 +238,25 @@ void GameMessage(uint32_t msg, uint32_t, uint32_t lParam) {
 void GameUpdate() {
     if (QuitRequested) DestroyGameWindow();
     RunUpdateSteps(Core->TimeMs(), WindowHost->Width(), WindowHost->Height());
+}
+
+void ResetAllState() {
+    // Whatever a test left open is released first: the engine takes its window with it.
+    CloseSplash();
+    FreeDiskQuadric();
+    UnbindEngine();
+    SplashWindow = TSplashWindow{};
+    SplashDimension = TBitmapDimension{};
+    GameWindow = nullptr;
+    GameWindowWidth = 0;
+    GameWindowHeight = 0;
+    QuitRequested = false;
+    GameSeed.reset();
+    UsedSeed = 0;
+    RandomGenerator = std::mt19937_64{};
+    GarbageFiles.clear();
+    PictureCount = 0;
+    SoundCount = 0;
+    MusicCount = 0;
+    GameState = TGameState{};
 }

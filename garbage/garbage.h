@@ -47,6 +47,11 @@ void GameUpdate();
 // starts the music (when the engine's audio is bound).
 void ChooseContent();
 
+// A fresh program for tests: releases a bound engine, the splash and the disk quadric, and
+// gives every global of the game its starting value (QuitRequested, the seeds, the generator,
+// the content list, the window sizes, the game state).
+void ResetAllState();
+
 // Configured sizes outside this range are refused.
 inline constexpr int32_t kSmallestSize = 4;
 inline constexpr int32_t kLargestSize = 40;

@@ -8,6 +8,8 @@
 #include <unistd.h>
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 
 #include "eXgine_binding.h"
 
@@ -179,7 +181,17 @@ void FindGarbageFiles(std::string folder, std::string mask) {
     CollectFiles(folder, mask);
 }
 
+// A content folder that exists but cannot be read would look like an empty one: say why.
+void SayIfUnreadable(const std::string& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir)
+        closedir(dir);
+    else if (errno != ENOENT)
+        GameLog("cannot read the content folder \"" + folder + "\": " + std::strerror(errno));
+}
+
 void ListGarbageFolder() {
+    SayIfUnreadable(kFolder);
     ListFrom(kFolder);
     if (GarbageFiles.empty()) ListFrom(kFallbackFolder);
 }

@@ -35,7 +35,14 @@ std::string UsageText() {
            "                   standard input as it comes, e.g. from a bot)\n"
            "  --headless       no window, no sound device (needs --replay)\n"
            "  --dump FILE      where the replay's dump lines go (default: standard output)\n"
+           "  --home           play in your own game folder,\n"
+           "                   ${XDG_DATA_HOME:-~/.local/share}/garbage-games (made on first use)\n"
+           "  --version        the program's name and version\n"
            "  --help           this text\n";
+}
+
+std::string VersionText() {
+    return std::string("garbage ") + GAMES_VERSION + "\n";
 }
 
 std::optional<TOptions> ParseOptions(const std::vector<std::string>& args, std::string* error) {
@@ -66,6 +73,10 @@ std::optional<TOptions> ParseOptions(const std::vector<std::string>& args, std::
             o.Headless = true;
         } else if (a == "--help" || a == "-h") {
             o.Help = true;
+        } else if (a == "--version") {
+            o.Version = true;
+        } else if (a == "--home") {
+            o.Home = true;
         } else {
             *error = "unknown option \"" + a + "\"";
             return std::nullopt;

@@ -13,6 +13,9 @@
 #include "eXgine_binding.h"
 #include "game_dump.h"
 #include "garbage.h"
+#include "media/GameHome.h"
+#include "media/OutputFile.h"
+#include "media/ScriptReader.h"
 #include "options.h"
 #include "replay.h"
 
@@ -41,50 +44,63 @@ int NoDisplay() {
     return 1;
 }
 
-std::FILE* OpenOutput(const std::string& file, const char* what) {
-    if (file.empty()) return stdout;
-    std::FILE* f = std::fopen(file.c_str(), "w");
-    if (!f) std::fprintf(stderr, "garbage: cannot write the %s \"%s\"\n", what, file.c_str());
-    return f;
+// Opens a file the player named for output; false (said) when it cannot be made.
+bool OpenOutput(media::OutputFile* out, const std::string& file, const char* what) {
+    if (out->Open(file, what)) return true;
+    std::fprintf(stderr, "garbage: %s\n", out->Error().c_str());
+    return false;
+}
+
+// Closes an output; a failed write, flush or close not said yet is said now. False on failure.
+bool CloseOutput(media::OutputFile* out) {
+    const bool failedBefore = out->Failed();
+    if (out->Close()) return true;
+    if (!failedBefore) std::fprintf(stderr, "garbage: %s\n", out->Error().c_str());
+    return false;
 }
 
 int Play(const TOptions& options) {
-    std::FILE* record = nullptr;
-    if (!options.RecordFile.empty() && !(record = OpenOutput(options.RecordFile, "recording")))
-        return 2;
+    media::OutputFile record;
+    const bool recording = !options.RecordFile.empty();
+    if (recording && !OpenOutput(&record, options.RecordFile, "recording")) return 2;
     if (!GameStartUp(false)) return 1;
-    if (record) StartRecording(record);
+    if (recording) StartRecording(&record);
     Core->Run(kUpdatesPerSecond);
-    if (record) {
-        FinishRecording();
-        std::fclose(record);
-    }
-    return 0;
+    if (!recording) return 0;
+    FinishRecording();
+    return CloseOutput(&record) ? 0 : 1;
 }
 
+// A script in a plain file is checked whole before the game starts, so a malformed line stops
+// the program before anything runs; a pipe is played as its lines arrive.
 int Replay(const TOptions& options) {
-    std::FILE* dump = OpenOutput(options.DumpFile, "dump");
-    if (!dump) return 2;
-    int code = 0;
-    const bool seedFixed = options.Seed.has_value();
-    if (options.ReplayFile == "-") {
-        code = GameStartUp(options.Headless)
-                   ? RunReplayStream(stdin, "(standard input)", dump, seedFixed)
-                   : 1;
-    } else {
-        std::string error;
-        auto commands = ReadReplay(options.ReplayFile, &error);
-        if (!commands) {
-            std::fprintf(stderr, "garbage: %s\n", error.c_str());
-            code = 2;
-        } else if (GameStartUp(options.Headless)) {
-            RunReplay(*commands, dump, seedFixed);
-        } else {
-            code = 1;
-        }
+    media::OutputFile dump;
+    if (!OpenOutput(&dump, options.DumpFile, "dump")) return 2;
+    const std::string name = options.ReplayFile == "-" ? "(standard input)" : options.ReplayFile;
+    std::string error;
+    media::ScriptFile script = media::OpenScript(options.ReplayFile, &error);
+    if (script && media::ScriptIsRewindable(script.get())) {
+        if (CheckReplay(script.get(), name, &error))
+            std::rewind(script.get());
+        else
+            script.reset();
     }
-    if (dump != stdout) std::fclose(dump);
-    return code;
+    if (!script) {
+        std::fprintf(stderr, "garbage: %s\n", error.c_str());
+        return 2;
+    }
+    if (!GameStartUp(options.Headless)) return 1;
+    const int code = RunReplayStream(script.get(), name, &dump, options.Seed.has_value());
+    return CloseOutput(&dump) || code != 0 ? code : 1;
+}
+
+// --home: config.txt, log.txt and the content are read in the game folder; the files named on the
+// command line stay where the player meant them.
+bool EnterHome(TOptions& options, std::string& error) {
+    if (!EnterGameHome(error)) return false;
+    for (std::string* path : {&options.RecordFile, &options.ReplayFile, &options.DumpFile})
+        *path = FromStartFolder(*path);
+    return true;
 }
 
 }  // namespace
@@ -100,11 +116,19 @@ int GarbageMain(int argc, char** argv) {
         std::fputs(UsageText().c_str(), stdout);
         return 0;
     }
+    if (options->Version) {
+        std::fputs(VersionText().c_str(), stdout);
+        return 0;
+    }
     if (!options->Headless && !HaveDisplay()) {
         std::fputs(
             "garbage: no display to open a window on (DISPLAY is not set); "
             "use --headless with --replay to run without one\n",
             stderr);
+        return 1;
+    }
+    if (options->Home && !EnterHome(*options, error)) {
+        std::fprintf(stderr, "garbage: %s\n", error.c_str());
         return 1;
     }
     GameSeed = options->Seed;

@@ -1,8 +1,8 @@
 // Replay scripts of the catching game: reading them, driving the engine by hand from them, and
 // recording live input in the same format.
 //
-// Format: the first line is "garbage-replay 1"; "#" starts a comment line; blank lines are
-// ignored. Commands, one a line:
+// Format (lines, comments, numbers and errors as media/ScriptReader.h reads every script): the
+// first line is "garbage-replay 1". Commands, one a line:
 //   seed N            the random seed (before any other command)
 //   update N          N updates; the clock reads 0 during init and gains 20 ms before each
 //   mouse X Y         the pointer moves to client pixel (X, Y)
@@ -21,6 +21,9 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "media/OutputFile.h"
+#include "media/ScriptReader.h"
 
 struct TReplayCommand {
     enum Kind {
@@ -45,31 +48,37 @@ struct TReplayCommand {
 
 inline constexpr const char* kReplayMagic = "garbage-replay 1";
 
-// Parses a whole script. On a malformed line returns nothing with *error naming the file and
-// the line number.
+// Largest values a script may give.
+inline constexpr uint64_t kMostUpdatesPerCommand = uint64_t(media::kMostStepsPerCommand);
+inline constexpr uint64_t kLargestKeyCode = uint64_t(media::kLargestKeyCode);
+inline constexpr uint64_t kLargestCoordinate = 65535;  // a message carries 16 bits of each
+
+// Reads a script's commands one at a time from a file or a pipe, checking every line.
+class TReplayReader {
+  public:
+    TReplayReader(std::FILE* in, std::string fileName)
+        : reader_(in, std::move(fileName), kReplayMagic) {}
+    // The next command in *out; false at the end of the script (Error() empty) or at a
+    // malformed line (Error() names the file and the line).
+    bool Next(TReplayCommand* out);
+    // Checks one line's words (the reader's kWords) as Next does.
+    bool Take(const std::vector<std::string>& words, TReplayCommand* out);
+    const std::string& Error() const { return reader_.Error(); }
+    media::ScriptReader& Lines() { return reader_; }
+
+  private:
+    media::ScriptReader reader_;
+    bool started_ = false;  // a command other than seed was seen
+};
+
+// Parses a whole script held in memory (tests, fuzzing). On a malformed line returns nothing
+// with *error naming the file and the line number.
 std::optional<std::vector<TReplayCommand>> ParseReplay(const std::string& text,
                                                        const std::string& fileName,
                                                        std::string* error);
 
-// Reads and parses a script file; a missing file is an error like a malformed line.
-std::optional<std::vector<TReplayCommand>> ReadReplay(const std::string& fileName,
-                                                      std::string* error);
-
-// Reads a script one line at a time, from a file or a pipe, checking every line.
-class TReplayReader {
-  public:
-    enum Result { kCommand, kNothing, kError };
-    explicit TReplayReader(std::string fileName) : fileName_(std::move(fileName)) {}
-    // One line without its line feed: a command (in *out), nothing (the magic line, a comment, a
-    // blank line), or an error naming the file and line (in *error).
-    Result Feed(std::string line, TReplayCommand* out, std::string* error);
-    int Line() const { return line_; }
-
-  private:
-    std::string fileName_;
-    int line_ = 0;
-    bool started_ = false;  // a command other than seed was seen
-};
+// Reads a whole script and checks every line, keeping nothing; false with *error as above.
+bool CheckReplay(std::FILE* in, const std::string& fileName, std::string* error);
 
 // The pointer and button as the script left them, for the messages' lParam and wParam.
 struct TReplayPointer {
@@ -81,39 +90,34 @@ struct TReplayPointer {
 
 // One replay being played against the bound engine in manual mode (the start-up must have
 // run). The game starts (init, clock 0) at the first command that is not a seed; seeds before
-// it set GameSeed unless the command line fixed it. After the engine was told to quit the
-// commands are ignored.
+// it set GameSeed unless the command line fixed it. After the engine was told to quit, or a dump
+// line could not be written, the commands are ignored.
 class TReplayRun {
   public:
-    TReplayRun(std::FILE* dump, bool seedFixed) : dump_(dump), seedFixed_(seedFixed) {}
+    TReplayRun(media::OutputFile* dump, bool seedFixed) : dump_(dump), seedFixed_(seedFixed) {}
     void Execute(const TReplayCommand& c);
-    // The engine was told to quit: the rest of the script is ignored.
+    // The engine was told to quit or the dump failed: the rest of the script is ignored.
     bool Done() const;
     // Starts the game if no command did, then ends it (free).
     void Finish();
 
   private:
     void Start();
-    std::FILE* dump_;
+    media::OutputFile* dump_;
     bool seedFixed_;
     bool started_ = false;
     TReplayPointer pointer_;
 };
 
-// Plays a whole parsed script; dump lines go to `dump`.
-void RunReplay(const std::vector<TReplayCommand>& commands, std::FILE* dump, bool seedFixed);
-
-// Plays a script as its lines arrive (a pipe: a bot or a test can drive the game and read its
-// dumps). Returns 2 after a malformed line (the game is ended first), else 0.
-int RunReplayStream(std::FILE* in, const std::string& name, std::FILE* dump, bool seedFixed);
-
-// Largest counts a script may ask for.
-inline constexpr uint64_t kMostUpdatesPerCommand = 10'000'000;
-inline constexpr uint64_t kLargestKeyCode = 255;
-inline constexpr uint64_t kLargestCoordinate = 65535;
+// Plays a script as its lines arrive (a file, or a pipe: a bot or a test can drive the game and
+// read its dumps); dump lines go to `dump`. Returns 2 after a malformed line, 1 when a dump line
+// could not be written (the game is ended first and the reason said), else 0.
+int RunReplayStream(std::FILE* in, const std::string& name, media::OutputFile* dump,
+                    bool seedFixed);
 
 // Live recording: from now on the updates and the main window's messages are written to
-// `out` as a replay script (the header first, the seed once init has chosen it).
-void StartRecording(std::FILE* out);
+// `out` as a replay script (the header first, the seed once init has chosen it). A failed write
+// is said at once and ends the recording; `out` then holds the reason.
+void StartRecording(media::OutputFile* out);
 // Writes the updates not yet written; call when the loop has returned.
 void FinishRecording();

@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -181,7 +182,7 @@ void WriteRight(const std::string& text, int32_t width, double y) {
     Write(font, text, width - 32 * S() - TextWidth(font, text) - 8, y);
 }
 
-void DrawDebugText(int32_t width) {
+void DrawDebugText(int32_t width, int32_t height) {
     const auto& g = GameState;
     if (g.Developer != 1) return;
     const double top = 32 * S();
@@ -190,8 +191,11 @@ void DrawDebugText(int32_t width) {
     WriteRight("mouse X: " + std::to_string(g.MouseX) + "; Y: " + std::to_string(g.MouseY), width,
                top + 32);
     WriteRight("level: " + std::to_string(g.Level), width, top + 48);
-    for (size_t i = 0; i < GarbageFiles.size(); ++i)
-        WriteRight(GarbageFiles[i].Path, width, top + 64 + 16.0 * static_cast<double>(i));
+    const double firstTop = top + 64;
+    // One line past the edge as well: an accent may reach a pixel or two above its line's top.
+    const size_t shown = ContentLinesInWindow(GarbageFiles.size(), firstTop, height + 16);
+    for (size_t i = 0; i < shown; ++i)
+        WriteRight(GarbageFiles[i].Path, width, firstTop + 16.0 * static_cast<double>(i));
 }
 
 void DrawScoreAndPollution() {
@@ -203,6 +207,19 @@ void DrawScoreAndPollution() {
 }
 
 }  // namespace
+
+size_t ContentLinesInWindow(size_t entries, double firstTop, int32_t height) {
+    auto top = [firstTop](size_t i) { return firstTop + 16.0 * static_cast<double>(i); };
+    if (entries == 0 || top(0) >= height) return 0;
+    size_t n = std::min(entries, static_cast<size_t>(std::ceil((height - firstTop) / 16.0)));
+    // The division may land one off where a line's top meets the edge exactly; settle it with
+    // the very sum the overlay draws at.
+    while (n > 0 && top(n - 1) >= height)
+        --n;
+    while (n < entries && top(n) < height)
+        ++n;
+    return n;
+}
 
 std::string ScoreLine(const char* label, int32_t value) {
     return label + std::to_string(value);
@@ -289,7 +306,7 @@ void DrawScene(int32_t width, int32_t height) {
     DrawFrame(width, height);
     Set2DView(width, height);
     glColor3f(1, 0, 0);
-    DrawDebugText(width);
+    DrawDebugText(width, height);
     DrawScoreAndPollution();
     DrawTitle(width);
     DrawCredits(width, height);

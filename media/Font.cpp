@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
+#include <vector>
 
 namespace media {
 namespace {
@@ -47,6 +48,102 @@ bool Describe(FcPattern* font, FontFace& out) {
     return true;
 }
 
+// Regular weight spans fontconfig's Book to Medium: "Book", "Regular", "Roman" and "Medium"
+// styles all count; Light and Demi/Bold do not.
+bool IsUprightRegular(FcPattern* font) {
+    int slant = -1;
+    int weight = -1;
+    FcBool decorative = FcFalse;
+    if (FcPatternGetInteger(font, FC_SLANT, 0, &slant) != FcResultMatch) return false;
+    if (FcPatternGetInteger(font, FC_WEIGHT, 0, &weight) != FcResultMatch) return false;
+    FcPatternGetBool(font, FC_DECORATIVE, 0, &decorative);
+    return slant == FC_SLANT_ROMAN && weight >= FC_WEIGHT_BOOK && weight <= FC_WEIGHT_MEDIUM &&
+           !decorative;
+}
+
+bool Usable(FcPattern* font, const std::u32string& mustCover) {
+    return IsScalable(font) && IsUprightRegular(font) && CoversAll(font, mustCover);
+}
+
+// The family names a pattern or font carries (a font may have several, e.g. a condensed cut).
+std::vector<std::string> FamiliesOf(FcPattern* pattern) {
+    std::vector<std::string> families;
+    FcChar8* name = nullptr;
+    for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &name) == FcResultMatch; ++i)
+        families.emplace_back(reinterpret_cast<const char*>(name));
+    return families;
+}
+
+bool SharesFamily(FcPattern* font, const std::vector<std::string>& families) {
+    for (const std::string& own : FamiliesOf(font))
+        for (const std::string& wanted : families)
+            if (FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(own.c_str()),
+                                   reinterpret_cast<const FcChar8*>(wanted.c_str())) == 0)
+                return true;
+    return false;
+}
+
+// A pattern asking for `family` in an upright regular style, with the system's substitutions
+// applied (a generic name like "serif" expands into the faces the system files under it).
+FcPattern* UprightPattern(const std::string& family) {
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern) return nullptr;
+    if (!family.empty())
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+    FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_REGULAR);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    return pattern;
+}
+
+// The first face in fontconfig's order of preference for `pattern` that belongs to one of
+// `families` and is usable.
+bool FirstUsable(FcPattern* pattern, const std::vector<std::string>& families,
+                 const std::u32string& mustCover, FontFace& out) {
+    FcResult result = FcResultNoMatch;
+    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+    bool found = false;
+    for (int i = 0; sorted && i < sorted->nfont && !found; ++i) {
+        FcPattern* font = sorted->fonts[i];
+        found = SharesFamily(font, families) && Usable(font, mustCover) && Describe(font, out);
+    }
+    if (sorted) FcFontSetDestroy(sorted);
+    return found;
+}
+
+// The named family itself, when it is installed with an upright regular style.
+bool FindNamedFace(const std::string& family, const std::u32string& mustCover, FontFace& out) {
+    FcPattern* pattern = UprightPattern(family);
+    if (!pattern) return false;
+    const bool found = FirstUsable(pattern, {family}, mustCover, out);
+    FcPatternDestroy(pattern);
+    return found;
+}
+
+// Fontconfig files some families under "cursive" or "fantasy" (Comic Sans MS among them), whose
+// stand-ins are chancery scripts: a game's menus must stay plainly readable, so a missing face is
+// replaced by a serif face when the system knows it as serif and by a sans face otherwise.
+std::string SubstituteClass(const std::string& family) {
+    FcPattern* pattern = UprightPattern(family);
+    if (!pattern) return "sans-serif";
+    const std::vector<std::string> expanded = FamiliesOf(pattern);
+    FcPatternDestroy(pattern);
+    for (const std::string& name : expanded)
+        if (name == "serif") return "serif";
+    return "sans-serif";
+}
+
+// The system's preferred upright regular face among those it files under `genericFamily`.
+bool FindSubstitute(const std::string& genericFamily, const std::u32string& mustCover,
+                    FontFace& out) {
+    FcPattern* pattern = UprightPattern(genericFamily);
+    if (!pattern) return false;
+    const bool found = FirstUsable(pattern, FamiliesOf(pattern), mustCover, out);
+    FcPatternDestroy(pattern);
+    return found;
+}
+
 // Copies one FreeType bitmap into top-row-first 8-bit coverage, whatever its row order and
 // pixel mode (anti-aliased grey, or one bit per pixel for faces with embedded bitmaps).
 void CopyCoverage(const FT_Bitmap& bitmap, GlyphBitmap& glyph) {
@@ -83,23 +180,8 @@ int PixelsFrom26Dot6(long value) {
 
 bool FindFontFace(const std::string& family, const std::u32string& mustCover, FontFace& out) {
     if (!FcInit()) return false;
-    FcPattern* pattern = FcPatternCreate();
-    if (!pattern) return false;
-    if (!family.empty()) {
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    }
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
-    bool found = false;
-    for (int i = 0; sorted && i < sorted->nfont && !found; ++i) {
-        FcPattern* font = sorted->fonts[i];
-        found = IsScalable(font) && CoversAll(font, mustCover) && Describe(font, out);
-    }
-    if (sorted) FcFontSetDestroy(sorted);
-    FcPatternDestroy(pattern);
-    return found;
+    if (!family.empty() && FindNamedFace(family, mustCover, out)) return true;
+    return FindSubstitute(SubstituteClass(family), mustCover, out);
 }
 
 // Each rasterizer owns its own FreeType library, so rasterizers never share hidden state.

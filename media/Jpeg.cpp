@@ -20,6 +20,7 @@
 // clang-format on
 
 #include "PictureIo.h"
+#include "PictureRows.h"
 #include "media/Picture.h"
 
 namespace media {
@@ -35,6 +36,15 @@ constexpr int kRowsPerRead = 16;
 // has no such floor (a flat photo fits in a few hundred bytes) and is held to the size cap only.
 constexpr long long kMaxPixelsPerByte = 1024;
 constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
+// A file of several scans is held whole as DCT coefficients (128 bytes per 8 x 8 block of each
+// component, at the declared size whatever the output's), and every scan runs over the blocks of
+// its components again. Arithmetic coding lets a few hundred bytes declare 64 megapixels of such
+// blocks, so both are held to what a file of its size can mean: a 48-megapixel progressive photo
+// of a few megabytes needs about 150 MB and ten scans, a lie of a few kilobytes is refused.
+constexpr long long kCoefficientBytesBase = 64LL << 20;
+constexpr long long kCoefficientBytesPerFileByte = 128;
+constexpr long long kBlockVisitsBase = 16LL << 20;
+constexpr long long kBlockVisitsPerFileByte = 16;
 
 struct ErrorManager {
     jpeg_error_mgr pub;  // first, so libjpeg's pointer to it is a pointer to us
@@ -50,7 +60,19 @@ struct JpegJob {
     std::uintmax_t fileBytes = 0;
     RgbPicture* out = nullptr;
     std::vector<JSAMPLE>* cmykRows = nullptr;  // scratch for four-channel photos
+    // Set when even 1/8 leaves a side above kMaxPictureSide: rows go through the area average.
+    detail::RowWriter* reducer = nullptr;
+    std::vector<JSAMPLE>* band = nullptr;  // rows on their way to the reducer
+    bool reducing = false;
+    int lastScan = 0;
+    long long blockVisits = 0;
 };
+
+[[noreturn]] void Refuse(j_common_ptr cinfo, const char* why) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    std::snprintf(err->message, sizeof err->message, "%s", why);
+    std::longjmp(err->jump, 1);
+}
 
 [[noreturn]] void Abort(j_common_ptr cinfo) {
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
@@ -67,13 +89,24 @@ void OnMessage(j_common_ptr cinfo, int level) {
     cinfo->err->num_warnings++;
 }
 
+// Called before each row of blocks is read: a new scan is counted before its work is done.
 void OnProgress(j_common_ptr cinfo) {
     auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    auto* job = static_cast<JpegJob*>(cinfo->client_data);
     if (d->input_scan_number > kMaxScans) {
         auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
         std::snprintf(err->message, sizeof err->message, "more than %d scans", kMaxScans);
         std::longjmp(err->jump, 1);
     }
+    if (d->input_scan_number == job->lastScan) return;
+    job->lastScan = d->input_scan_number;
+    for (int i = 0; i < d->comps_in_scan; ++i) {
+        const jpeg_component_info* c = d->cur_comp_info[i];
+        job->blockVisits += static_cast<long long>(c->width_in_blocks) * c->height_in_blocks;
+    }
+    const auto bytes = static_cast<long long>(job->fileBytes);
+    if (job->blockVisits > kBlockVisitsBase + kBlockVisitsPerFileByte * bytes)
+        Refuse(cinfo, "its scans are far too many for its size");
 }
 
 bool IsFourChannel(J_COLOR_SPACE space) {
@@ -102,17 +135,24 @@ void ReadRows(JpegJob& job) {
     while (cinfo.output_scanline < cinfo.output_height) {
         const JDIMENSION first = cinfo.output_scanline;
         const JDIMENSION count = std::min<JDIMENSION>(kRowsPerRead, cinfo.output_height - first);
-        for (JDIMENSION i = 0; i < count; ++i) {
-            rows[i] = fourChannel ? job.cmykRows->data() + i * scratchRow
-                                  : job.out->rgb.data() + (first + i) * rowBytes;
-        }
+        // Where row i of this read ends up as RGB: the picture itself, or the band.
+        auto rgbRow = [&](JDIMENSION i) {
+            return job.reducing ? job.band->data() + i * rowBytes
+                                : job.out->rgb.data() + (first + i) * rowBytes;
+        };
+        for (JDIMENSION i = 0; i < count; ++i)
+            rows[i] = fourChannel ? job.cmykRows->data() + i * scratchRow : rgbRow(i);
         const JDIMENSION got = jpeg_read_scanlines(&cinfo, rows.data(), count);
-        for (JDIMENSION i = 0; fourChannel && i < got; ++i) {
-            CmykToRgb(rows[i], job.out->rgb.data() + (first + i) * rowBytes, cinfo.output_width,
-                      cinfo.saw_Adobe_marker);
+        for (JDIMENSION i = 0; fourChannel && i < got; ++i)
+            CmykToRgb(rows[i], rgbRow(i), cinfo.output_width, cinfo.saw_Adobe_marker);
+        for (JDIMENSION i = 0; job.reducing && i < got; ++i) {
+            job.reducer->BeginRow(first + i);
+            job.reducer->Pixels(0, rgbRow(i), cinfo.output_width);
+            job.reducer->EndRow();
         }
         if (got == 0) ERREXIT(&cinfo, JERR_INPUT_EOF);  // cannot happen with a file source
     }
+    if (job.reducing) job.reducer->Finish();
 }
 
 // Sizes the pixel buffer. A photo's buffer is tens of megabytes of fresh memory; asking for
@@ -152,14 +192,51 @@ bool DeclaredSizeIsSane(JpegJob& job) {
     return problem == nullptr;
 }
 
+// A file of several scans keeps all its coefficients: refused when that is absurd for its size.
+bool CoefficientsAreSane(JpegJob& job) {
+    const jpeg_decompress_struct& cinfo = job.cinfo;
+    if (!cinfo.progressive_mode && cinfo.comps_in_scan >= cinfo.num_components) return true;
+    long long blocks = 0;
+    for (int ci = 0; ci < cinfo.num_components; ++ci) {
+        const jpeg_component_info& c = cinfo.comp_info[ci];
+        const long long wide = (c.width_in_blocks + c.h_samp_factor - 1) / c.h_samp_factor;
+        const long long high = (c.height_in_blocks + c.v_samp_factor - 1) / c.v_samp_factor;
+        blocks += wide * c.h_samp_factor * high * c.v_samp_factor;
+    }
+    const long long bytes = blocks * static_cast<long long>(sizeof(JBLOCK));
+    if (bytes <= kCoefficientBytesBase +
+                     kCoefficientBytesPerFileByte * static_cast<long long>(job.fileBytes))
+        return true;
+    std::snprintf(job.err.message, sizeof job.err.message,
+                  "its scans would need %lld MB for a file of %llu bytes", bytes >> 20,
+                  static_cast<unsigned long long>(job.fileBytes));
+    return false;
+}
+
+// A side above kMaxPictureSide: the largest scaling M/8 that brings the longer side within it.
+void ChooseScale(jpeg_decompress_struct& cinfo) {
+    const long long longer = std::max(cinfo.image_width, cinfo.image_height);
+    if (longer <= kMaxPictureSide) return;
+    cinfo.scale_num = static_cast<unsigned>(std::max(1LL, 8LL * kMaxPictureSide / longer));
+    cinfo.scale_denom = 8;
+}
+
 bool SizeOutput(JpegJob& job) {
     const jpeg_decompress_struct& cinfo = job.cinfo;
-    job.out->width = static_cast<int>(cinfo.output_width);
-    job.out->height = static_cast<int>(cinfo.output_height);
     const std::size_t row = cinfo.output_width;
-    const bool ok = SizeForPicture(job.out->rgb, row * cinfo.output_height * 3) &&
-                    (cinfo.out_color_space != JCS_CMYK ||
-                     SizeForPicture(*job.cmykRows, row * 4 * kRowsPerRead));
+    job.reducing = std::max(cinfo.output_width, cinfo.output_height) >
+                   static_cast<JDIMENSION>(kMaxPictureSide);
+    bool ok = true;
+    if (job.reducing) {
+        ok = SizeForPicture(*job.band, row * 3 * kRowsPerRead) &&
+             job.reducer->Start(*job.out, cinfo.output_width, cinfo.output_height, false);
+    } else {
+        job.out->width = static_cast<int>(cinfo.output_width);
+        job.out->height = static_cast<int>(cinfo.output_height);
+        ok = SizeForPicture(job.out->rgb, row * cinfo.output_height * 3);
+    }
+    ok = ok && (cinfo.out_color_space != JCS_CMYK ||
+                SizeForPicture(*job.cmykRows, row * 4 * kRowsPerRead));
     if (!ok) std::snprintf(job.err.message, sizeof job.err.message, "out of memory");
     return ok;
 }
@@ -172,8 +249,9 @@ bool DecodeGuarded(JpegJob& job) {
     cinfo.progress = &job.progress;
     jpeg_stdio_src(&cinfo, job.file);
     jpeg_read_header(&cinfo, TRUE);
-    if (!DeclaredSizeIsSane(job)) return false;
+    if (!DeclaredSizeIsSane(job) || !CoefficientsAreSane(job)) return false;
     cinfo.out_color_space = IsFourChannel(cinfo.jpeg_color_space) ? JCS_CMYK : JCS_RGB;
+    ChooseScale(cinfo);
     jpeg_start_decompress(&cinfo);
     if (!SizeOutput(job)) return false;
     ReadRows(job);
@@ -190,8 +268,12 @@ bool LoadJpeg(const std::string& path, RgbPicture& out, std::string* error) {
     if (!detail::StatPictureFile(path, size, error)) return false;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return detail::Fail(error, path, "cannot open");
-    std::vector<JSAMPLE> cmykRows;
+    std::vector<JSAMPLE> cmykRows, band;
+    detail::RowWriter reducer;
     auto job = std::make_unique<JpegJob>();
+    job->reducer = &reducer;
+    job->band = &band;
+    job->cinfo.client_data = job.get();
     job->file = file;
     job->fileBytes = size;
     job->out = &out;

@@ -1,9 +1,7 @@
-// Windows bitmaps: our own header check, SDL's reader for the pixels, and a 24-bit writer.
-// The header is checked here before SDL sees the file, because SDL allocates the whole surface
-// from the declared size before it finds out that the pixel data is not there.
-#include <SDL.h>
-
+// Windows bitmaps: the header check (sizes, layouts and offsets that lie are refused before
+// anything is allocated) and a 24-bit writer. The pixels are decoded in BmpPixels.cpp.
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,7 +9,9 @@
 #include <memory>
 #include <new>
 
+#include "BmpFormat.h"
 #include "PictureIo.h"
+#include "media/OwnFile.h"
 #include "media/Picture.h"
 
 namespace media {
@@ -19,20 +19,12 @@ namespace {
 
 using detail::Fail;
 
-constexpr std::size_t kFileHeaderSize = 14;
-constexpr int kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3;
-
-// What the two headers of a bitmap declare; only the fields the checks need.
-struct BmpHeader {
-    std::uint32_t dataOffset = 0;
-    std::uint32_t infoSize = 0;
-    long long width = 0;
-    long long height = 0;  // negative: rows stored top row first
-    int planes = 0;
-    int bitsPerPixel = 0;
-    std::uint32_t compression = kBiRgb;
-    std::uint32_t colorsUsed = 0;
-};
+using detail::BmpHeader;
+using detail::kBiBitfields;
+using detail::kBiRgb;
+using detail::kBiRle4;
+using detail::kBiRle8;
+constexpr std::size_t kFileHeaderSize = detail::kBmpFileHeaderSize;
 
 std::uint32_t Le16(const unsigned char* p) {
     return p[0] | (p[1] << 8);
@@ -48,6 +40,21 @@ bool SaneInfoSize(std::uint32_t size) {
         if (size == k) return true;
     }
     return false;
+}
+
+// Bit fields sit right after a 40-byte info header, inside the longer ones: the same place.
+bool ReadMasks(const std::string& path, const unsigned char* bytes, std::size_t got, BmpHeader& h,
+               std::string* error) {
+    if (h.compression != kBiBitfields) {
+        if (h.bitsPerPixel == 16) h.masks = {0x7C00, 0x03E0, 0x001F};
+        if (h.bitsPerPixel == 32) h.masks = {0x00FF0000, 0x0000FF00, 0x000000FF};
+        return true;
+    }
+    constexpr std::size_t at = kFileHeaderSize + 40;
+    if (got < at + 12) return Fail(error, path, "BMP bit fields are cut short");
+    for (std::size_t c = 0; c < 3; ++c)
+        h.masks[c] = Le32(bytes + at + 4 * c);
+    return true;
 }
 
 // Reads the file header and the info header from the first bytes of the file.
@@ -79,7 +86,7 @@ bool ReadBmpHeader(const std::string& path, BmpHeader& h, std::string* error) {
         if (h.infoSize >= 20) h.compression = Le32(info + 16);
         if (h.infoSize >= 36) h.colorsUsed = Le32(info + 32);
     }
-    return true;
+    return ReadMasks(path, bytes.data(), got, h, error);
 }
 
 bool SupportedLayout(const BmpHeader& h) {
@@ -131,36 +138,6 @@ bool CheckBmpHeader(const std::string& path, std::uintmax_t fileSize, const BmpH
     return true;
 }
 
-struct SurfaceFree {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFree>;
-
-// Lets SDL decode the pixels (palettes, bit fields, run lengths, row order) and copies the
-// RGB24 conversion out row by row, dropping SDL's row padding.
-bool DecodeWithSdl(const std::string& path, const BmpHeader& h, RgbPicture& out,
-                   std::string* error) {
-    SDL_RWops* rw = SDL_RWFromFile(path.c_str(), "rb");
-    if (!rw) return Fail(error, path, std::string("cannot open: ") + SDL_GetError());
-    SurfacePtr loaded(SDL_LoadBMP_RW(rw, 1));
-    if (!loaded) return Fail(error, path, std::string("bad BMP: ") + SDL_GetError());
-    SurfacePtr rgb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGB24, 0));
-    if (!rgb) return Fail(error, path, std::string("cannot convert: ") + SDL_GetError());
-    if (rgb->w != h.width || rgb->h != std::llabs(h.height)) {
-        return Fail(error, path, "decoded size differs from the header");
-    }
-    const auto rowBytes = static_cast<std::size_t>(rgb->w) * 3;
-    out.width = rgb->w;
-    out.height = rgb->h;
-    out.rgb.resize(rowBytes * static_cast<std::size_t>(rgb->h));
-    const auto* pixels = static_cast<const unsigned char*>(rgb->pixels);
-    for (int y = 0; y < rgb->h; ++y) {
-        std::memcpy(&out.rgb[y * rowBytes], pixels + static_cast<std::size_t>(y) * rgb->pitch,
-                    rowBytes);
-    }
-    return true;
-}
-
 void PutLe16(std::FILE* f, std::uint32_t v) {
     std::fputc(static_cast<int>(v & 0xFF), f);
     std::fputc(static_cast<int>((v >> 8) & 0xFF), f);
@@ -181,7 +158,7 @@ bool LoadBmp(const std::string& path, RgbPicture& out, std::string* error) {
     if (!CheckBmpHeader(path, fileSize, header, error)) return false;
     bool ok = false;
     try {
-        ok = DecodeWithSdl(path, header, out, error);
+        ok = detail::DecodeBmpPixels(path, header, out, error);
     } catch (const std::bad_alloc&) {
         ok = Fail(error, path, "out of memory");
     }
@@ -189,14 +166,24 @@ bool LoadBmp(const std::string& path, RgbPicture& out, std::string* error) {
     return ok;
 }
 
-bool SaveBmp(const std::string& path, const RgbPicture& picture) {
+// Says why a picture could not be saved; errno keeps the system's reason for the caller.
+static bool SaveFailed(const std::string& path, int code, std::string* error) {
+    if (error)
+        *error = code ? "cannot write " + DescribeFileError(path, code)
+                      : "cannot save \"" + path + "\": the picture has no pixels or is too big";
+    errno = code;
+    return false;
+}
+
+bool SaveBmp(const std::string& path, const RgbPicture& picture, std::string* error) {
     const long long w = picture.width, h = picture.height;
-    if (w <= 0 || h <= 0 || w * h > kMaxPicturePixels) return false;
-    if (picture.rgb.size() != static_cast<std::size_t>(w * h * 3)) return false;
+    if (w <= 0 || h <= 0 || w * h > kMaxPicturePixels) return SaveFailed(path, 0, error);
+    if (picture.rgb.size() != static_cast<std::size_t>(w * h * 3))
+        return SaveFailed(path, 0, error);
     const auto rowBytes = static_cast<std::uint32_t>((w * 3 + 3) / 4 * 4);
     const std::uint32_t dataBytes = rowBytes * static_cast<std::uint32_t>(h);
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
+    if (!f) return SaveFailed(path, errno, error);
     std::fputs("BM", f);
     PutLe32(f, 14 + 40 + dataBytes);
     PutLe32(f, 0);
@@ -220,10 +207,11 @@ bool SaveBmp(const std::string& path, const RgbPicture& picture) {
             row[x * 3 + 1] = src[x * 3 + 1];
             row[x * 3 + 2] = src[x * 3 + 0];
         }
-        std::fwrite(row.data(), 1, row.size(), f);
+        if (std::fwrite(row.data(), 1, row.size(), f) != row.size()) break;
     }
-    const bool ok = !std::ferror(f);
-    return std::fclose(f) == 0 && ok;
+    int code = std::ferror(f) || std::fflush(f) != 0 ? errno : 0;
+    if (std::fclose(f) != 0 && code == 0) code = errno;
+    return code ? SaveFailed(path, code, error) : true;
 }
 
 }  // namespace media

@@ -193,6 +193,10 @@ bool PrepareSoundFile(std::vector<std::uint8_t>& data, int mixRate, int mixChann
     return true;
 }
 
+std::uint64_t Id3TagBytes(const std::uint8_t* data, std::uint64_t size) {
+    return SkipId3(data, size);
+}
+
 int DeclaredRate(const std::vector<std::uint8_t>& data) {
     WavInfo wav;
     if (ReadWav(data.data(), data.size(), wav)) return static_cast<int>(wav.rate);

@@ -15,5 +15,8 @@ bool EstimateDecodedBytes(const std::uint8_t* data, std::uint64_t size, int mixR
 // otherwise mends what the WAV decoder would trip on (a data size past the end of the file).
 bool PrepareSoundFile(std::vector<std::uint8_t>& data, int mixRate, int mixChannels);
 
+// The bytes of an ID3v2 tag at the start of `data` (0 when there is none); the sound follows it.
+std::uint64_t Id3TagBytes(const std::uint8_t* data, std::uint64_t size);
+
 // The sample rate a WAV file or the first MP3 frame declares; 0 when there is none.
 int DeclaredRate(const std::vector<std::uint8_t>& data);

@@ -12,7 +12,8 @@ void LoadMusic() {
     if (!content.MusicList.empty()) {
         const std::string& name =
             content.MusicList[Random(static_cast<std::uint32_t>(content.MusicList.size()))];
-        SoundLoad(content.Music, ContentFolder + name, true, 1.0f);
+        // Streamed: a track of any length plays, and F3 never waits for a whole decode.
+        SoundLoad(content.Music, ContentFolder + name, true, 1.0f, true);
     }
     gameState.musicOn = 1;
     SoundPlay(content.Music);

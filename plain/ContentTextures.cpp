@@ -1,11 +1,12 @@
 // Content, textures: the nine textures made from the nine picture names under the current
-// texture-processing flags. A reload deletes the textures it replaces, so F2 may be pressed any
-// number of times.
+// texture-processing flags, decoded on worker threads and uploaded here in slot order. A reload
+// deletes the textures it replaces, so F2 may be pressed any number of times.
 #include "Balls.h"
 #include "Content.h"
 #include "GLUse.h"
 #include "GLUsePicture.h"
 #include "OpenGL.h"
+#include "PictureLoader.h"
 #include "Zodav.h"
 
 namespace {
@@ -21,18 +22,19 @@ void DeleteTexture(TextureSlot& slot) {
 }  // namespace
 
 void LoadTextures() {
-    for (int k = 0; k < kPictureCount; ++k) {
-        TextureSlot& slot = content.Textures[k];
-        // "nill" gives the path garbage/nill, which is no picture name: the grey fallback.
-        std::int32_t width = 0, height = 0;
-        const std::vector<std::uint8_t>& pixels =
-            LoadPicturePixels(std::string(ContentFolder) + balls.pictureNames[k], width, height,
-                              gameState.textureFull != 0, gameState.textureProcessing != 0);
-        DeleteTexture(slot);
-        std::uint32_t texture = 0;
-        CreateTexture(pixels, width, height, texture);
-        slot.name = texture;
-        slot.width = width;
-        slot.height = height;
-    }
+    // "nill" gives the path garbage/nill, which is no picture name: the grey fallback.
+    std::vector<std::string> files;
+    for (int k = 0; k < kPictureCount; ++k)
+        files.push_back(std::string(ContentFolder) + balls.pictureNames[k]);
+    // Decoded on every core; uploaded here, in slot order.
+    LoadPicturesInOrder(files, gameState.textureFull != 0, gameState.textureProcessing != 0,
+                        PictureThreads(), [](std::size_t k, const PicturePixels& pixels) {
+                            TextureSlot& slot = content.Textures[k];
+                            DeleteTexture(slot);
+                            std::uint32_t texture = 0;
+                            CreateTexture(pixels.rgba, pixels.width, pixels.height, texture);
+                            slot.name = texture;
+                            slot.width = pixels.width;
+                            slot.height = pixels.height;
+                        });
 }

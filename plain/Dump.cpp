@@ -95,7 +95,8 @@ Json Text(const TTextElement& t) {
 
 Json Sound(const TSound& s) {
     const std::uint32_t active = s.handle ? BASS_ChannelIsActive(s.handle) : BASS_ACTIVE_STOPPED;
-    return Json{{"loaded", s.loaded != 0},
+    // A slot whose file could not be read holds no stream: it is not reported as loaded.
+    return Json{{"loaded", s.loaded != 0 && s.handle != 0},
                 {"started", s.started != 0},
                 {"playing", active == BASS_ACTIVE_PLAYING},
                 {"paused", active == BASS_ACTIVE_PAUSED},

@@ -9,6 +9,7 @@
 #include "Content.h"
 #include "GLUse.h"
 #include "GLUsePicture.h"
+#include "GLUsePresent.h"
 #include "OpenGL.h"
 #include "Particles.h"
 #include "Screens.h"
@@ -96,6 +97,7 @@ void DrawSweepLine() {
 }
 
 void BeginFrame() {
+    BeginScreenFrame();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_TEXTURE_2D);

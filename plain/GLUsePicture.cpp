@@ -29,17 +29,17 @@ bool EndsWith(const std::string& name, const char* three) {
     return true;
 }
 
-bool ReadPicture(const std::string& fileName) {
+bool ReadPicture(const std::string& fileName, media::RgbPicture& decoded) {
     if (fileName == "nill") return false;
-    if (EndsWith(fileName, "bmp")) return media::LoadBmp(fileName, picture);
-    if (EndsWith(fileName, "jpg")) return media::LoadJpeg(fileName, picture);
+    if (EndsWith(fileName, "bmp")) return media::LoadBmp(fileName, decoded);
+    if (EndsWith(fileName, "jpg")) return media::LoadJpeg(fileName, decoded);
     return false;
 }
 
-void MakeFallback() {
-    picture.width = kFallbackSide;
-    picture.height = kFallbackSide;
-    picture.rgb.assign(static_cast<size_t>(kFallbackSide) * kFallbackSide * 3, kFallbackGrey);
+void MakeFallback(media::RgbPicture& decoded) {
+    decoded.width = kFallbackSide;
+    decoded.height = kFallbackSide;
+    decoded.rgb.assign(static_cast<size_t>(kFallbackSide) * kFallbackSide * 3, kFallbackGrey);
 }
 
 // Source pixel box [from, to) of destination index k when n pixels shrink to m.
@@ -55,11 +55,19 @@ const std::vector<std::uint8_t>& LoadPicturePixels(const std::string& fileName, 
                                                    std::int32_t& height, bool brighten,
                                                    bool cropToCircle) {
     // Any reading or decoding error turns the name into "nill": the grey fallback.
-    if (!ReadPicture(fileName)) MakeFallback();
+    if (!ReadPicture(fileName, picture)) MakeFallback(picture);
     width = picture.width;
     height = picture.height;
     ProcessPicture(picture.rgb.data(), width, height, brighten, cropToCircle, PixelBuffer);
     return PixelBuffer;
+}
+
+void MakePicturePixels(const std::string& fileName, bool brighten, bool cropToCircle,
+                       media::RgbPicture& decoded, PicturePixels& out) {
+    if (!ReadPicture(fileName, decoded)) MakeFallback(decoded);
+    out.width = decoded.width;
+    out.height = decoded.height;
+    ProcessPicture(decoded.rgb.data(), out.width, out.height, brighten, cropToCircle, out.rgba);
 }
 
 bool FitPictureToLimit(const std::vector<std::uint8_t>& rgba, int width, int height, int limit,

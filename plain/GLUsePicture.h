@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "media/Picture.h"
+
 // The fallback picture: 128 x 128, every pixel grey (128, 128, 128).
 constexpr int kFallbackSide = 128;
 constexpr std::uint8_t kFallbackGrey = 128;
@@ -15,6 +17,18 @@ constexpr std::uint8_t kFallbackGrey = 128;
 const std::vector<std::uint8_t>& LoadPicturePixels(const std::string& fileName, std::int32_t& width,
                                                    std::int32_t& height, bool brighten,
                                                    bool cropToCircle);
+
+// One picture made ready for a texture: RGBA rows, top first.
+struct PicturePixels {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::vector<std::uint8_t> rgba;
+};
+
+// What LoadPicturePixels does, into buffers of the caller's, so that worker threads may run it
+// side by side: `decoded` is scratch that one thread may reuse from picture to picture.
+void MakePicturePixels(const std::string& fileName, bool brighten, bool cropToCircle,
+                       media::RgbPicture& decoded, PicturePixels& out);
 
 // The per-pixel pass on 24-bit RGB rows (top first): writes width * height RGBA pixels.
 void ProcessPicture(const std::uint8_t* rgb, int width, int height, bool brighten,

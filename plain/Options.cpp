@@ -36,7 +36,8 @@ bool ParseProcessing(const std::string& text, Options& options) {
 
 std::string Usage() {
     return "usage: zodav [options]\n"
-           "  --windowed        an ordinary 1024 x 768 window, no display-mode change\n"
+           "  --windowed        a resizable window (1024 x 768 at first) instead of full screen\n"
+           "  --mode-switch     full screen switches the display to 1024 x 768 (restored on exit)\n"
            "  --seed N          seed the random generator\n"
            "  --record FILE     write this session's input as a replay script\n"
            "  --replay FILE     take input from a replay script (ticks run back to back)\n"
@@ -47,7 +48,15 @@ std::string Usage() {
            "                    as a PAM file, then exit (no window needed)\n"
            "  --processing none|crop|full\n"
            "                    the texture processing --bake-picture uses (default full)\n"
+           "  --home            play in your own game folder,\n"
+           "                    ${XDG_DATA_HOME:-~/.local/share}/garbage-games (made on first "
+           "use)\n"
+           "  --version         the program's name and version\n"
            "  --help            this text\n";
+}
+
+std::string VersionLine() {
+    return std::string("zodav ") + GAMES_VERSION + "\n";
 }
 
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
@@ -57,10 +66,16 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
         std::string value;
         if (a == "--windowed") {
             options.windowed = true;
+        } else if (a == "--mode-switch") {
+            options.modeSwitch = true;
         } else if (a == "--headless") {
             options.headless = true;
         } else if (a == "--help" || a == "-h") {
             options.help = true;
+        } else if (a == "--version") {
+            options.version = true;
+        } else if (a == "--home") {
+            options.home = true;
         } else if (a == "--seed") {
             if (!NeedValue(args, i, value, error)) return false;
             if (!ParseSeedValue(value, options.seed)) {

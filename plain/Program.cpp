@@ -6,6 +6,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "GLUse.h"
 #include "GLUsePicture.h"
@@ -13,8 +14,24 @@
 #include "Replay.h"
 #include "WindUse.h"
 #include "Zodav.h"
+#include "media/GameHome.h"
 
 namespace {
+
+// Under --mode-switch a crash or a stray exit must not leave the desktop at 1024 x 768: SDL gives
+// the display its own mode back when its video part stops, so those roads stop it first. (SIGKILL
+// cannot be caught; that is why the switch is not the default.)
+void OnFatalSignal(int signalNumber) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    std::signal(signalNumber, SIG_DFL);
+    std::raise(signalNumber);
+}
+
+void RestoreModeOnEveryExit() {
+    for (int signalNumber : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        std::signal(signalNumber, OnFatalSignal);
+    std::atexit(SDL_Quit);
+}
 
 int Fail(const std::string& message, int code) {
     std::fprintf(stderr, "zodav: %s\n", message.c_str());
@@ -41,7 +58,7 @@ bool WritePam(const std::string& path, const std::vector<std::uint8_t>& rgba, in
     return std::fclose(file) == 0 && written;
 }
 
-int RunGame(const Options& options, const ReplayScript& script) {
+int RunGame(const Options& options, ReplayScript& script) {
     SetDisplayMode(1024, 768);
     int width = 0, height = 0;
     GetVirtualScreenSize(width, height);
@@ -85,7 +102,16 @@ int ZodavMain(int argc, char** argv) {
         std::printf("%s", Usage().c_str());
         return 0;
     }
+    if (options.version) {
+        std::printf("%s", VersionLine().c_str());
+        return 0;
+    }
     if (!options.bakeIn.empty()) return BakePicture(options);
+    if (options.home) {
+        if (!EnterGameHome(error)) return Fail(error, 1);
+        for (std::string* path : {&options.record, &options.replay, &options.dump})
+            *path = FromStartFolder(*path);
+    }
     ReplayScript script;
     if (!options.replay.empty() && !ParseReplay(options.replay, script, error))
         return Fail(error, 2);
@@ -95,6 +121,7 @@ int ZodavMain(int argc, char** argv) {
     if (options.seedGiven) seed = options.seed;
     SetGameSeed(seed);
     runMode.windowed = options.windowed;
+    runMode.modeSwitch = options.modeSwitch;
     runMode.headless = options.headless;
     runMode.replaying = !options.replay.empty();
     if (!StartSdl(options.headless)) {
@@ -104,17 +131,19 @@ int ZodavMain(int argc, char** argv) {
             "replay without one)",
             1);
     }
+    CatchHangupAndQuitSignals();
+    if (options.modeSwitch && !options.windowed) RestoreModeOnEveryExit();
     if (!options.record.empty()) {
         int w = 0, h = 0;
         SetDisplayMode(1024, 768);
         GetVirtualScreenSize(w, h);
         if (!StartRecording(options.record, seed, w, h)) {
             SDL_Quit();
-            return Fail("cannot write the recording " + options.record, 2);
+            return Fail(RecordingError(), 2);
         }
     }
-    const int code = RunGame(options, script);
-    StopRecording();
+    int code = RunGame(options, script);
+    if (!StopRecording() && code == 0) code = 1;
     SDL_Quit();
     return code;
 }

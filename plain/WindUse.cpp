@@ -5,10 +5,12 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
 #include "GLUse.h"
+#include "GLUsePresent.h"
 #include "OpenGL.h"
 #include "Replay.h"
 
@@ -21,6 +23,12 @@ bool quitPosted = false;
 int quitCode = 0;
 int cursorX = 0;
 int cursorY = 0;
+bool hadFocus = false;  // a window that never had the focus is never paused for losing it
+volatile std::sig_atomic_t quitSignal = 0;
+
+void OnQuitSignal(int) {
+    quitSignal = 1;
+}
 
 // The timer thread only raises a flag and wakes the loop; the tick itself runs on the loop's
 // thread.
@@ -106,6 +114,24 @@ bool TranslateMouse(const SDL_Event& event, Message& message) {
     return false;
 }
 
+bool TranslateWindowEvent(Uint8 event, Message& message) {
+    switch (event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            message.type = MessageType::Destroy;
+            return true;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            hadFocus = true;
+            message.type = MessageType::FocusIn;
+            return true;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+        case SDL_WINDOWEVENT_MINIMIZED:
+            message.type = MessageType::FocusOut;
+            return hadFocus;
+        default:
+            return false;
+    }
+}
+
 // Turns one SDL event into a window message; false when the window procedure has no use for it.
 bool Translate(const SDL_Event& event, Message& message) {
     switch (event.type) {
@@ -121,11 +147,7 @@ bool Translate(const SDL_Event& event, Message& message) {
         case SDL_MOUSEBUTTONUP:
             return TranslateMouse(event, message);
         case SDL_WINDOWEVENT:
-            if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-                message.type = MessageType::Destroy;
-                return true;
-            }
-            return false;
+            return TranslateWindowEvent(event.window.event, message);
         default:
             return false;
     }
@@ -134,7 +156,9 @@ bool Translate(const SDL_Event& event, Message& message) {
 void RunTick() {
     timer.pending.store(false);
     if (!timer.tick) return;
-    SDL_GetMouseState(&cursorX, &cursorY);
+    int windowX = 0, windowY = 0;
+    SDL_GetMouseState(&windowX, &windowY);
+    PointerToScreen(windowX, windowY, cursorX, cursorY);
     RecordTick(cursorX, cursorY);
     timer.tick();
 }
@@ -152,35 +176,50 @@ bool HasDisplay() {
 }
 
 void GetVirtualScreenSize(int& width, int& height) {
-    if (runMode.windowed || runMode.headless || !HasDisplay()) {
-        width = 1024;
-        height = 768;
-        return;
-    }
-    SDL_Rect all{0, 0, 0, 0};
+    width = 1024;
+    height = 768;
+}
+
+int PointerDisplay() {
+    int x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    const SDL_Point at{x, y};
     for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
         SDL_Rect bounds;
-        if (SDL_GetDisplayBounds(i, &bounds) != 0) continue;
-        SDL_UnionRect(&all, &bounds, &all);
+        if (SDL_GetDisplayBounds(i, &bounds) == 0 && SDL_PointInRect(&at, &bounds)) return i;
     }
-    const DisplayModeRequest& mode = RequestedDisplayMode();
-    // The switch happens when the full-screen window appears; until then the size it will have.
-    width = mode.granted ? mode.width : all.w;
-    height = mode.granted ? mode.height : all.h;
-    if (width <= 0 || height <= 0) {
-        width = 1024;
-        height = 768;
-    }
+    return 0;
+}
+
+void CatchHangupAndQuitSignals() {
+    quitSignal = 0;
+    struct sigaction action {};
+    action.sa_handler = OnQuitSignal;
+    action.sa_flags = SA_RESTART;  // X calls interrupted by the signal must not fail
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGHUP, &action, nullptr);
+    sigaction(SIGQUIT, &action, nullptr);
+}
+
+bool QuitSignalled() {
+    return quitSignal != 0;
 }
 
 int CreateMainWindow(WindowProc windowProcedure, int width, int height,
                      const std::function<int()>& loop) {
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (!runMode.windowed) flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
-    const int x = runMode.windowed ? SDL_WINDOWPOS_CENTERED : 0;
-    const int y = runMode.windowed ? SDL_WINDOWPOS_CENTERED : 0;
+    flags |=
+        runMode.windowed ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
+    // On the display the pointer is on. Full screen covers that one display; the window is made
+    // its size already, as a bare X server without a window manager would not resize it.
+    const int display = PointerDisplay();
+    SDL_Rect bounds{0, 0, width, height};
+    if (runMode.windowed || SDL_GetDisplayBounds(display, &bounds) != 0) {
+        bounds = SDL_Rect{static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display)),
+                          static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display)), width, height};
+    }
     RequestPixelFormat(16);
-    window = SDL_CreateWindow("Match 3 game", x, y, width, height, flags);
+    window = SDL_CreateWindow("Match 3 game", bounds.x, bounds.y, bounds.w, bounds.h, flags);
     if (!window) {
         ShowMessageBox(std::string("The window cannot be created: ") + SDL_GetError(), "Error");
         return 1;
@@ -200,6 +239,8 @@ int CreateMainWindow(WindowProc windowProcedure, int width, int height,
     }
     SDL_Event event;
     while (!quitPosted && SDL_WaitEvent(&event)) {
+        if (QuitSignalled()) Dispatch(windowProcedure, Message{MessageType::Destroy, 0});
+        if (quitPosted) break;
         if (event.type == tickEventType && tickEventType != 0) {
             RunTick();
             continue;
@@ -261,9 +302,24 @@ void ShowMessageBox(const std::string& text, const std::string& caption) {
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
 }
 
-int VirtualKeyFromSdl(std::int32_t sdlKey, std::uint16_t scancode) {
-    // ~ is the key left of 1 whatever the layout prints on it.
+namespace {
+
+bool IsLatinLetter(std::int32_t sdlKey) {
+    return sdlKey >= SDLK_a && sdlKey <= SDLK_z;
+}
+
+// The key's position gives Q, W or ~ only when the layout prints no Latin letter on it.
+int VirtualKeyFromPosition(std::int32_t sdlKey, std::uint16_t scancode) {
+    if (IsLatinLetter(sdlKey)) return 0;
+    if (scancode == SDL_SCANCODE_Q) return 81;
+    if (scancode == SDL_SCANCODE_W) return 87;
     if (scancode == SDL_SCANCODE_GRAVE) return 192;
+    return 0;
+}
+
+}  // namespace
+
+int VirtualKeyFromSdl(std::int32_t sdlKey, std::uint16_t scancode) {
     switch (sdlKey) {
         case SDLK_ESCAPE:
             return 27;
@@ -279,10 +335,9 @@ int VirtualKeyFromSdl(std::int32_t sdlKey, std::uint16_t scancode) {
             return 81;
         case SDLK_w:
             return 87;
+        case SDLK_BACKQUOTE:
+            return 192;
         default:
-            break;
+            return VirtualKeyFromPosition(sdlKey, scancode);
     }
-    if (scancode == SDL_SCANCODE_Q) return 81;
-    if (scancode == SDL_SCANCODE_W) return 87;
-    return 0;
 }

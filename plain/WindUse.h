@@ -20,6 +20,8 @@ enum class MessageType {
     LButtonUp,
     RButtonDown,
     RButtonUp,
+    FocusOut,  // the window lost the input focus it had, or was minimised
+    FocusIn,   // the window got the input focus
 };
 
 struct Message {
@@ -32,8 +34,9 @@ using TimerProc = void (*)();
 
 // How the program runs, from the command line.
 struct RunMode {
-    bool windowed = false;  // no display-mode change, an ordinary window
-    bool headless = false;  // replay without window, GL context or audio device
+    bool windowed = false;    // a resizable window instead of full screen
+    bool modeSwitch = false;  // full screen switches the display to the screen's own mode
+    bool headless = false;    // replay without window, GL context or audio device
     bool replaying = false;
 };
 
@@ -45,8 +48,16 @@ SDL_Window* MainWindow();
 // True when SDL has a real display (not the offscreen or dummy video drivers).
 bool HasDisplay();
 
-// The size of the virtual screen (all displays) after the display-mode switch.
+// The size of the screen the game draws: always 1024 x 768, shown scaled in the window.
 void GetVirtualScreenSize(int& width, int& height);
+
+// The display the pointer is on (the game's window opens there), 0 when unknown.
+int PointerDisplay();
+
+// SIGHUP and SIGQUIT end the game the way SIGINT and SIGTERM do (SDL turns those two into a quit
+// event): the loop and the replay driver see the request and shut down in order.
+void CatchHangupAndQuitSignals();
+bool QuitSignalled();
 
 // Creates the window (the window procedure gets Create inside this call), shows it and runs the
 // message loop: the live loop until the quit message, or `loop` in its place (a replay). Returns
@@ -75,5 +86,7 @@ void ShowCursor(bool show);
 // otherwise, so that a replay or a headless run never blocks.
 void ShowMessageBox(const std::string& text, const std::string& caption);
 
-// Maps an SDL key code to a Windows virtual-key code (0 when the game has no use for it).
+// Maps an SDL key code to a Windows virtual-key code (0 when the game has no use for it). Q, W and
+// ~ go by what the layout prints on the key when that is a Latin letter (so AZERTY's A is not Q),
+// and by the key's position only when it prints none (Cyrillic and other layouts).
 int VirtualKeyFromSdl(std::int32_t sdlKey, std::uint16_t scancode);

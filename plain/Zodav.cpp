@@ -69,7 +69,13 @@ void MenuTick() {
 void OnCreate() {
     timerId = SetTimer(20, Tick);
     ShowCursor(false);
-    if (SDL_Window* window = MainWindow()) InitGL(window, spine.screenWidth, spine.screenHeight);
+    if (SDL_Window* window = MainWindow()) {
+        const std::int32_t askedWidth = spine.screenWidth, askedHeight = spine.screenHeight;
+        InitGL(window, spine.screenWidth, spine.screenHeight);
+        // A driver that cannot scale gives the screen the window's size: the recording says so.
+        if (spine.screenWidth != askedWidth || spine.screenHeight != askedHeight)
+            RecordScreenSize(spine.screenWidth, spine.screenHeight);
+    }
     InitSound(MainWindow());
     BuildFont();
     EnableBlending();
@@ -108,6 +114,33 @@ void OnKeyDown(int key) {
             SoundStop(content.Music);
     }
     if (key == kVkTilde) gameState.tintAlways = gameState.tintAlways ? 0 : 1;
+}
+
+// The window lost the focus (or was minimised): a game in play pauses as Esc would pause it.
+void OnFocusOut() {
+    if (gameState.screenState == kScreenPlay) gameState.screenState = kScreenMainMenu;
+}
+
+void Press(std::uint8_t& held, bool& unseen, bool& releaseDue) {
+    held = 1;
+    unseen = true;
+    releaseDue = false;
+}
+
+// A release before any tick has seen the press waits until one has.
+void Release(std::uint8_t& held, bool unseen, bool& releaseDue) {
+    if (unseen)
+        releaseDue = true;
+    else
+        held = 0;
+}
+
+// After a tick: every press has been seen, and the releases that waited for it take effect.
+void SettleButtons() {
+    spine.leftPressUnseen = spine.rightPressUnseen = false;
+    if (spine.leftReleaseDue) spine.leftHeld = 0;
+    if (spine.rightReleaseDue) spine.rightHeld = 0;
+    spine.leftReleaseDue = spine.rightReleaseDue = false;
 }
 
 }  // namespace
@@ -177,11 +210,13 @@ void GameInitialisation(std::uint64_t seed) {
 
 void Tick() {
     if (gameState.ready != 1 || spine.shutDown) return;
+    SoundUpdate();
     spine.tick += 1;
     if (gameState.screenState == kScreenPlay)
         PlayTick();
     else if (gameState.screenState >= kScreenHelp && gameState.screenState <= kScreenLevelChoice)
         MenuTick();
+    SettleButtons();
 }
 
 void StartNewGame(std::uint8_t weapon, std::uint8_t gameType) {
@@ -235,17 +270,21 @@ int WindowProcedure(const Message& message) {
             if (!spine.shutDown) OnKeyDown(message.key);
             break;
         case MessageType::LButtonDown:
-            spine.leftHeld = 1;
+            Press(spine.leftHeld, spine.leftPressUnseen, spine.leftReleaseDue);
             break;
         case MessageType::LButtonUp:
-            spine.leftHeld = 0;
+            Release(spine.leftHeld, spine.leftPressUnseen, spine.leftReleaseDue);
             break;
         case MessageType::RButtonDown:
-            spine.rightHeld = 1;
+            Press(spine.rightHeld, spine.rightPressUnseen, spine.rightReleaseDue);
             break;
         case MessageType::RButtonUp:
-            spine.rightHeld = 0;
+            Release(spine.rightHeld, spine.rightPressUnseen, spine.rightReleaseDue);
             break;
+        case MessageType::FocusOut:
+            if (!spine.shutDown) OnFocusOut();
+            break;
+        case MessageType::FocusIn:
         case MessageType::KeyUp:
         case MessageType::Activate:
             break;

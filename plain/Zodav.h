@@ -59,6 +59,12 @@ struct Spine {
     std::uint8_t gameInProgress = 0;
     std::uint8_t leftHeld = 0;
     std::uint8_t rightHeld = 0;
+    // A press no tick has seen yet, and its release waiting for that tick: a click shorter than a
+    // tick (a touchpad tap) still acts once.
+    bool leftPressUnseen = false;
+    bool rightPressUnseen = false;
+    bool leftReleaseDue = false;
+    bool rightReleaseDue = false;
     std::int32_t pointerPixelX = 0;
     std::int32_t pointerPixelY = 0;
     float pointerX = 0;

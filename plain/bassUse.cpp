@@ -17,11 +17,13 @@ void FreeSound() {
     BASS_Free();
 }
 
-void SoundLoad(TSound& slot, const std::string& fileName, bool loop, float volumeFactor) {
+void SoundLoad(TSound& slot, const std::string& fileName, bool loop, float volumeFactor,
+               bool streamed) {
     // The stream this load replaces is never used again: stop it and give its memory back, so
     // that F3 and F4 may be pressed any number of times.
     if (slot.handle != 0) BASS_StreamFree(slot.handle);
-    slot.handle = BASS_StreamCreateFile(0, fileName.c_str(), 0, 0, 0);
+    slot.handle =
+        BASS_StreamCreateFile(0, fileName.c_str(), 0, 0, streamed ? BASS_STREAM_MUSIC : 0);
     slot.file = fileName;
     if (loop) BASS_ChannelFlags(slot.handle, BASS_SAMPLE_LOOP, BASS_SAMPLE_LOOP);
     slot.volume = volumeFactor;
@@ -48,4 +50,8 @@ void SoundPause(TSound& slot) {
 void SoundSetVolume(TSound& slot, std::uint8_t percent) {
     slot.volume = static_cast<float>(percent / 100.0);
     BASS_ChannelSetAttribute(slot.handle, BASS_ATTRIB_VOL, slot.volume);
+}
+
+void SoundUpdate() {
+    BASS_Update();
 }

@@ -20,8 +20,10 @@ struct TSound {
 void InitSound(void* window);
 void FreeSound();
 // A new stream of `fileName` in the slot (the old one freed): loaded, not started, volume =
-// volumeFactor. A file that cannot be read leaves handle 0: the slot plays silence.
-void SoundLoad(TSound& slot, const std::string& fileName, bool loop, float volumeFactor);
+// volumeFactor. A file that cannot be read leaves handle 0: the slot plays silence. `streamed`
+// (music) reads the file as it plays, any length; otherwise it is decoded whole (effects).
+void SoundLoad(TSound& slot, const std::string& fileName, bool loop, float volumeFactor,
+               bool streamed = false);
 // From the beginning when not started since the last load or stop, else resumes.
 void SoundPlay(TSound& slot);
 void SoundStop(TSound& slot);
@@ -29,3 +31,5 @@ void SoundStop(TSound& slot);
 void SoundPause(TSound& slot);
 // Volume = percent / 100, also on a slot never loaded.
 void SoundSetVolume(TSound& slot, std::uint8_t percent);
+// Looped music that stopped on a damaged frame starts again from its beginning; run every tick.
+void SoundUpdate();

@@ -15,6 +15,12 @@
 
 #include <cstdint>
 
+// What the library exports: the two entry points and the loop pacing below. Everything else in
+// libeXgine stays inside it (hidden by default), so a game can only reach the engine through
+// this header. The interfaces need no export: they are reached through the objects exInit
+// hands out.
+#define EXGINE_API __attribute__((visibility("default")))
+
 struct SDL_Window;
 
 // ---- Callbacks and window messages --------------------------------------------------------
@@ -173,16 +179,19 @@ class IRenderer {
 // Pictures as textures. Ids count from 1; 0 means "no texture" (drawing untextured).
 class ITextureStore {
   public:
-    // Loads a .bmp or .jpg (decided by content); clamp 1 clamps the edges, mipmap 1 builds
-    // mipmaps; group is unused. Returns the new id, or 0 (logged as refused) when unreadable.
-    // Headless the picture is still decoded and gets an id.
+    // Takes a .bmp or .jpg (decided by content); clamp 1 clamps the edges, mipmap 1 builds
+    // mipmaps; group is unused. Reads only the file's header: returns the new id, or 0 (logged
+    // as refused) when the file is no picture or its header is unreadable. The pixels are
+    // decoded when the texture is first bound or its size asked for (the log says "texture
+    // loaded" or "texture refused" then), so listing thousands of photos costs next to nothing.
     virtual int LoadTexture(const char* file, int clamp, int mipmap, int group) = 0;
-    // Next quads are textured with `texture` at `stage` (only 0), (0,0) its top-left; id 0 or
-    // an unknown id unbinds.
+    // Next quads are textured with `texture` at `stage` (only 0), (0,0) its top-left; id 0, an
+    // unknown id or a picture whose pixels could not be decoded unbinds.
     virtual void BindTexture(int texture, int stage) = 0;
     // Next drawing at `stage` (only 0) is untextured.
     virtual void UnbindTexture(int stage) = 0;
-    // Picture size of a loaded texture; false for an unknown id.
+    // Picture size of a texture, decoding it if that was not done yet (headless too); false
+    // for an unknown id or pixels that could not be decoded.
     virtual bool TextureSize(int texture, int& width, int& height) = 0;
 
   protected:
@@ -253,7 +262,7 @@ class IEngineCore {
     // pauses or resumes the updates and the clock.
     virtual void PostMessage(std::uint32_t msg, std::uint32_t wParam, std::uint32_t lParam) = 0;
     // Draws the current state once more (render callback) and saves it as a 24-bit BMP.
-    // False without a GL context or when the file cannot be written.
+    // False without a GL context (errno 0) or when the file cannot be written (errno says why).
     virtual bool SaveScreenshot(const char* file) = 0;
     // Calls free and leaves manual mode.
     virtual void EndManual() = 0;
@@ -275,16 +284,16 @@ constexpr int ExHeadless = 1;  // no display, window or GL; SDL's dummy audio dr
 // may use SDL video itself), opens the log `logFile`, routes SIGHUP and SIGQUIT the way SDL
 // routes SIGINT and SIGTERM (an orderly end) and sets *root. False (with *root null)
 // when SDL cannot start. A second call before exDone returns the same engine.
-bool exInit(IEngineCore** root, const char* logFile, int flags);
+EXGINE_API bool exInit(IEngineCore** root, const char* logFile, int flags);
 
 // Releases everything (textures, sounds, window, GL, audio, SDL), ends the log. The root and
 // all sub-interfaces are invalid afterwards; exInit may be called again.
-void exDone();
+EXGINE_API void exDone();
 
 // ---- Loop pacing (the arithmetic of Run, exposed for tests and tools) ----------------------
 
 // Fixed-step accumulator: real time in, whole updates out, at most a bounded catch-up.
-class ExFixedStep {
+class EXGINE_API ExFixedStep {
   public:
     // `updatesPerSecond` >= 1; the catch-up bound is the updates of 300 ms (at least 1).
     explicit ExFixedStep(int updatesPerSecond);

@@ -9,32 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
+
 namespace e2e {
 
-// A fresh folder under the system's temporary folder, removed with the object.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "e2e-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-    void Write(const std::string& name, const std::string& text) const {
-        std::filesystem::create_directories(std::filesystem::path(*this / name).parent_path());
-        std::ofstream(*this / name, std::ios::binary) << text;
-    }
-
-  private:
-    std::string path_;
-};
+// The one temporary folder of the tests, under the name these tests have always used.
+using ::TempFolder;
 
 // Runs `command` with `folder` as the current folder; returns the exit code (-1 when killed).
 inline int Run(const std::string& folder, const std::string& command) {

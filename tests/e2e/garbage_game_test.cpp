@@ -127,7 +127,7 @@ std::string Aim(const json& state, int b) {
 }
 
 TEST(GarbageGame, BotWinsAndTheScriptReplaysTheVictory) {
-    e2e::TempFolder folder;
+    TempFolder folder;
     GamePipe game(folder.path(), 2008);
     ASSERT_TRUE(game.ok());
     json state = game.Dump();

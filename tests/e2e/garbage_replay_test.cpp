@@ -16,21 +16,21 @@ std::string Script(const std::string& name) {
 }
 
 // Runs the game in `folder` on a script; dumps go to dump.jsonl, messages to stderr.txt.
-int RunGame(const e2e::TempFolder& folder, const std::string& args) {
+int RunGame(const TempFolder& folder, const std::string& args) {
     return e2e::Run(folder.path(), "SDL_AUDIODRIVER=dummy '" + e2e::Program("garbage") + "' " +
                                        args + " --dump dump.jsonl 2>stderr.txt");
 }
 
-int Headless(const e2e::TempFolder& folder, const std::string& script) {
+int Headless(const TempFolder& folder, const std::string& script) {
     return RunGame(folder, "--headless --replay '" + Script(script) + "'");
 }
 
-std::vector<json> Dumps(const e2e::TempFolder& folder) {
+std::vector<json> Dumps(const TempFolder& folder) {
     return e2e::ReadDumps(folder / "dump.jsonl");
 }
 
 TEST(GarbageReplay, StartValuesWithoutAConfigFile) {
-    e2e::TempFolder folder;
+    TempFolder folder;
     ASSERT_EQ(Headless(folder, "start.txt"), 0) << e2e::ReadFile(folder / "stderr.txt");
     auto d = Dumps(folder);
     ASSERT_EQ(d.size(), 2u);
@@ -54,7 +54,7 @@ TEST(GarbageReplay, StartValuesWithoutAConfigFile) {
 }
 
 TEST(GarbageReplay, SizeFifteenScalesTheWindow) {
-    e2e::TempFolder folder;
+    TempFolder folder;
     folder.Write("config.txt", "size=15\r\ndeveloper=0\r\n");
     ASSERT_EQ(Headless(folder, "start.txt"), 0);
     auto d = Dumps(folder);
@@ -69,7 +69,7 @@ TEST(GarbageReplay, SizeFifteenScalesTheWindow) {
 }
 
 TEST(GarbageReplay, RefusedSizeIsLogged) {
-    e2e::TempFolder folder;
+    TempFolder folder;
     folder.Write("config.txt", "size=2\r\n");
     ASSERT_EQ(Headless(folder, "start.txt"), 0);
     EXPECT_EQ(Dumps(folder)[0]["width"], 500);
@@ -78,7 +78,7 @@ TEST(GarbageReplay, RefusedSizeIsLogged) {
 }
 
 TEST(GarbageReplay, EscEndsTheGameOnTheNextUpdate) {
-    e2e::TempFolder folder;
+    TempFolder folder;
     ASSERT_EQ(Headless(folder, "esc.txt"), 0);
     auto d = Dumps(folder);
     ASSERT_EQ(d.size(), 1u) << "commands after the quit must be ignored";
@@ -87,7 +87,7 @@ TEST(GarbageReplay, EscEndsTheGameOnTheNextUpdate) {
 }
 
 TEST(GarbageReplay, CloseRequestEndsTheGameAtOnce) {
-    e2e::TempFolder folder;
+    TempFolder folder;
     ASSERT_EQ(Headless(folder, "close.txt"), 0);
     auto d = Dumps(folder);
     ASSERT_EQ(d.size(), 1u);
@@ -96,7 +96,7 @@ TEST(GarbageReplay, CloseRequestEndsTheGameAtOnce) {
 }
 
 TEST(GarbageReplay, FirstPieceComesAfterFourAndAHalfSeconds) {
-    e2e::TempFolder folder;
+    TempFolder folder;
     ASSERT_EQ(Headless(folder, "first_spawn.txt"), 0);
     auto d = Dumps(folder);
     ASSERT_EQ(d.size(), 2u);
@@ -112,7 +112,7 @@ TEST(GarbageReplay, FirstPieceComesAfterFourAndAHalfSeconds) {
 TEST(GarbageReplay, SameSeedSameGameWithContent) {
     std::vector<std::vector<json>> runs;
     for (int run = 0; run < 2; ++run) {
-        e2e::TempFolder folder;
+        TempFolder folder;
         for (const char* name : {"garbage/a.bmp", "garbage/sub/b.bmp"}) {
             media::RgbPicture p{4, 4, std::vector<std::uint8_t>(48, 200)};
             std::filesystem::create_directories(std::filesystem::path(folder / name).parent_path());
@@ -134,7 +134,7 @@ TEST(GarbageReplay, SameSeedSameGameWithContent) {
 }
 
 TEST(GarbageReplay, IdleGameIsLostAndKeepsRunning) {
-    e2e::TempFolder folder;
+    TempFolder folder;
     ASSERT_EQ(Headless(folder, "defeat.txt"), 0);
     auto d = Dumps(folder);
     ASSERT_EQ(d.size(), 2u);
@@ -161,17 +161,17 @@ TEST(GarbageOptions, MistakesGiveUsageAndExitTwo) {
         {"headless without replay", "--headless", 2, "--replay"},
     };
     for (const Case& c : cases) {
-        e2e::TempFolder folder;
+        TempFolder folder;
         EXPECT_EQ(RunGame(folder, c.args), c.code) << c.fault;
         EXPECT_NE(e2e::ReadFile(folder / "stderr.txt").find(c.message), std::string::npos)
             << c.fault << ": " << e2e::ReadFile(folder / "stderr.txt");
     }
-    e2e::TempFolder folder;
+    TempFolder folder;
     EXPECT_EQ(RunGame(folder, "--help > help.txt"), 0);
 }
 
 TEST(GarbageOptions, NoDisplayWithoutHeadlessExitsOne) {
-    e2e::TempFolder folder;
+    TempFolder folder;
     const int code =
         e2e::Run(folder.path(), "env -u DISPLAY -u WAYLAND_DISPLAY '" + e2e::Program("garbage") +
                                     "' --replay x.txt 2>stderr.txt");
@@ -180,7 +180,7 @@ TEST(GarbageOptions, NoDisplayWithoutHeadlessExitsOne) {
 }
 
 TEST(GarbageBanner, ExportedUnderItsThirtyOneByteName) {
-    e2e::TempFolder folder;
+    TempFolder folder;
     ASSERT_EQ(e2e::Run(folder.path(),
                        "nm -D --defined-only '" + e2e::Program("garbage") + "' > symbols.txt"),
               0);

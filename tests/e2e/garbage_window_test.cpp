@@ -18,7 +18,7 @@ Rgb Pixel(const media::RgbPicture& p, int x, int y) {
 
 TEST(GarbageWindow, FrameShowsPlayfieldFrameAndTitle) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display (run under xvfb-run)";
-    e2e::TempFolder folder;
+    TempFolder folder;
     std::filesystem::create_directories(folder / "readme");
     std::filesystem::copy_file(std::string(GAMES_SOURCE_DIR) + "/demo/readme/logo.bmp",
                                folder / "readme/logo.bmp");

@@ -59,7 +59,7 @@ TEST(ZodavLevels, EachGameTypeThroughTheMenuRowsPlaysToItsEnd) {
     } cases[] = {{2, 0, 1}, {6, 1, 2}, {10, 2, 3}};
     for (const Case& c : cases) {
         SCOPED_TRACE("level row " + std::to_string(c.row));
-        e2e::TempFolder folder;
+        TempFolder folder;
         folder.Write("garbage/.keep", "");
         folder.Write("s.txt", Script(c.row, 5 + c.row));
         ASSERT_EQ(

@@ -14,24 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "media/Picture.h"
 
 namespace {
 
 using nlohmann::json;
 
-struct Folder {
-    std::string path;
-    Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zscreens-XXXXXX").string();
-        path = mkdtemp(pattern.data()) ? pattern : "";
-        std::filesystem::create_directory(path + "/garbage");
-    }
-    ~Folder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::string File(const std::string& name) const { return path + "/" + name; }
+// A temporary folder with an empty content folder.
+struct Folder : TempFolder {
+    Folder() { std::filesystem::create_directory(*this / "garbage"); }
 };
 
 // Screen pixel of the middle of menu row i (the pointer maps 0.0083 plane units to a pixel).
@@ -73,15 +65,15 @@ std::string Journey(bool shots, int chunks) {
 
 std::vector<json> RunReplay(const Folder& folder, const std::string& script, bool headless) {
     {
-        std::ofstream out(folder.File("s.txt"));
+        std::ofstream out(folder / "s.txt");
         out << script;
     }
     const std::string command =
-        "cd '" + folder.path + "' && '" GAMES_BINARY_DIR "/plain/zodav' --replay s.txt " +
+        "cd '" + folder.path() + "' && '" GAMES_BINARY_DIR "/plain/zodav' --replay s.txt " +
         (headless ? "--headless " : "--windowed ") + "--dump d.jsonl 2>/dev/null";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     std::vector<json> dumps;
-    std::ifstream in(folder.File("d.jsonl"));
+    std::ifstream in(folder / "d.jsonl");
     for (std::string line; std::getline(in, line);)
         dumps.push_back(json::parse(line));
     return dumps;
@@ -162,8 +154,8 @@ TEST(ZodavScreens, WindowedJourneyWithScreenshots) {
     const std::vector<json> dumps = RunReplay(folder, Journey(true, kWindowChunks), false);
     CheckJourney(dumps, kWindowChunks);
     Shot menu, play;
-    ASSERT_TRUE(menu.Load(folder.File("menu.bmp")));
-    ASSERT_TRUE(play.Load(folder.File("play.bmp")));
+    ASSERT_TRUE(menu.Load(folder / "menu.bmp"));
+    ASSERT_TRUE(play.Load(folder / "play.bmp"));
     ASSERT_EQ(menu.picture.width, 1024);
     EXPECT_TRUE(menu.Near(5, 5, 255, 255, 255));
     EXPECT_TRUE(play.Near(5, 5, 255, 255, 255));
@@ -208,7 +200,7 @@ TEST(ZodavScreens, BakePictureWritesThePassAsPam) {
         p.rgb[i + 1] = 100;
         p.rgb[i + 2] = 50;
     }
-    ASSERT_TRUE(media::SaveBmp(folder.File("in.bmp"), p));
+    ASSERT_TRUE(media::SaveBmp(folder / "in.bmp", p));
     struct Case {
         const char* processing;
         int centre[4];
@@ -219,12 +211,12 @@ TEST(ZodavScreens, BakePictureWritesThePassAsPam) {
                           {"none", {200, 100, 50, 255}, 255}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.processing);
-        const std::string command = "cd '" + folder.path +
+        const std::string command = "cd '" + folder.path() +
                                     "' && '" GAMES_BINARY_DIR
                                     "/plain/zodav' --bake-picture in.bmp out.pam --processing " +
                                     c.processing;
         ASSERT_EQ(std::system(command.c_str()), 0);
-        std::ifstream in(folder.File("out.pam"), std::ios::binary);
+        std::ifstream in(folder / "out.pam", std::ios::binary);
         const std::string data((std::istreambuf_iterator<char>(in)), {});
         const std::string header =
             "P7\nWIDTH 5\nHEIGHT 5\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";

@@ -26,19 +26,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Folder {
-    std::string path;
+struct Folder : TempFolder {
     Folder() {
-        char name[] = "/tmp/zodav-e2e-sound-XXXXXX";
-        const char* made = mkdtemp(name);
-        path = made ? made : "";
-        fs::create_directories(path + "/garbage");
-        fs::copy_file(GAMES_SOURCE_DIR "/demo/garbage/chiptune.mp3", path + "/garbage/music.mp3");
-        WriteEffect(path + "/garbage/effect.wav");
-    }
-    ~Folder() {
-        std::error_code error;
-        fs::remove_all(path, error);
+        fs::create_directories(*this / "garbage");
+        fs::copy_file(GAMES_SOURCE_DIR "/demo/garbage/chiptune.mp3", *this / "garbage/music.mp3");
+        WriteEffect(*this / "garbage/effect.wav");
     }
     // A quarter second of a 16-bit mono 441 Hz square at 22050 Hz.
     static void WriteEffect(const std::string& file) {
@@ -66,12 +58,12 @@ struct ProcessRun {
 
 // Runs the game on `script` inside `folder`, with the disk audio driver writing to out.raw.
 ProcessRun RunReplay(const Folder& folder, const std::string& script) {
-    std::ofstream(folder.path + "/s.txt") << script;
+    std::ofstream(folder.path() + "/s.txt") << script;
     const pid_t pid = fork();
     if (pid == 0) {
-        if (chdir(folder.path.c_str()) != 0) _exit(126);
+        if (chdir(folder.path().c_str()) != 0) _exit(126);
         setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", (folder.path + "/out.raw").c_str(), 1);
+        setenv("SDL_DISKAUDIOFILE", (folder.path() + "/out.raw").c_str(), 1);
         const char* program = GAMES_BINARY_DIR "/plain/zodav";
         execl(program, program, "--windowed", "--replay", "s.txt", "--dump", "d.jsonl", nullptr);
         _exit(127);
@@ -87,7 +79,7 @@ ProcessRun RunReplay(const Folder& folder, const std::string& script) {
 }
 
 std::vector<nlohmann::json> Dumps(const Folder& folder) {
-    std::ifstream in(folder.path + "/d.jsonl");
+    std::ifstream in(folder.path() + "/d.jsonl");
     std::vector<nlohmann::json> lines;
     for (std::string line; std::getline(in, line);)
         lines.push_back(nlohmann::json::parse(line));
@@ -95,7 +87,7 @@ std::vector<nlohmann::json> Dumps(const Folder& folder) {
 }
 
 std::vector<int> Peaks(const Folder& folder) {
-    return soundkit::PeaksOf(folder.path + "/out.raw");
+    return soundkit::PeaksOf(folder.path() + "/out.raw");
 }
 
 std::string Repeat(const std::string& line, int times) {

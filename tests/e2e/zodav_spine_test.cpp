@@ -9,7 +9,6 @@
 
 namespace {
 
-using e2e::TempFolder;
 using nlohmann::json;
 
 // Runs a headless replay of `script` (the header is added) and returns its dumps.

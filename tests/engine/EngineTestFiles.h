@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "eXgine.h"
 
 namespace enginetest {
@@ -33,32 +34,6 @@ struct Picture {
 inline Picture Filled(int width, int height, Rgb colour) {
     return Picture{width, height, std::vector<Rgb>(static_cast<size_t>(width) * height, colour)};
 }
-
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "engine-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : "";
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-    std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-        std::ofstream out(File(name), std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        return File(name);
-    }
-
-  private:
-    std::string path_;
-};
 
 inline void Put16(std::vector<std::uint8_t>& b, unsigned v) {
     b.push_back(v & 0xFF);
@@ -175,7 +150,7 @@ class BoundEngine {
   public:
     explicit BoundEngine(int flags) {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
-        log_ = folder_.File("log.txt");
+        log_ = folder_ / "log.txt";
         ok_ = exInit(&core_, log_.c_str(), flags);
     }
     ~BoundEngine() {

@@ -31,14 +31,14 @@ TEST(HeadlessEngine, TextureIdsForGoodAndBadFiles) {
     };
     const Case cases[] = {
         {"a good BMP is refused", dir.Write("a.bmp", bmp), true, 3, 2},
-        {"a good JPEG is refused", WriteJpeg(dir.File("b.jpg"), photo), true, 16, 8},
+        {"a good JPEG is refused", WriteJpeg(dir / "b.jpg", photo), true, 16, 8},
         {"pictures are told apart by name, not content", dir.Write("c.jpg", bmp), true, 3, 2},
         {"a text file passes as a picture", dir.Write("d.bmp", {'h', 'e', 'l', 'l', 'o'}), false, 0,
          0},
         {"a cut-off BMP passes", dir.Write("e.bmp", cut), false, 0, 0},
         {"a cut-off JPEG passes", dir.Write("f.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 0, 16}), false, 0, 0},
-        {"an empty file passes", dir.Write("g.bmp", {}), false, 0, 0},
-        {"a missing file passes", dir.File("missing.bmp"), false, 0, 0},
+        {"an empty file passes", dir.Write("g.bmp", ""), false, 0, 0},
+        {"a missing file passes", dir / "missing.bmp", false, 0, 0},
     };
     int nextId = 1;
     for (const Case& c : cases) {
@@ -54,9 +54,9 @@ TEST(HeadlessEngine, TextureIdsForGoodAndBadFiles) {
         }
     }
     const std::string log = engine.Log();
-    EXPECT_NE(log.find("texture loaded: " + dir.File("a.bmp")), std::string::npos) << log;
-    EXPECT_NE(log.find("texture refused: " + dir.File("missing.bmp")), std::string::npos) << log;
-    EXPECT_NE(log.find("texture refused: " + dir.File("e.bmp")), std::string::npos) << log;
+    EXPECT_NE(log.find("texture loaded: " + dir / "a.bmp"), std::string::npos) << log;
+    EXPECT_NE(log.find("texture refused: " + dir / "missing.bmp"), std::string::npos) << log;
+    EXPECT_NE(log.find("texture refused: " + dir / "e.bmp"), std::string::npos) << log;
     int w = 0, h = 0;
     EXPECT_FALSE(store->TextureSize(0, w, h)) << "id 0 must name no texture";
     // Binding without a GL context does nothing and must not crash.
@@ -87,7 +87,7 @@ TEST(HeadlessEngine, SoundIdsForGoodAndBadFiles) {
         {"a 10 MHz sample rate passes", dir.Write("f.wav", WavBytes({.rate = 10000000})), false},
         {"a header asking for gigabytes is decoded",
          dir.Write("g.wav", WavBytes({.declaredData = 0xFFFFFF00LL})), false},
-        {"a missing file passes", dir.File("missing.wav"), false},
+        {"a missing file passes", dir / "missing.wav", false},
     };
     int nextId = 1;
     for (const Case& c : cases) {
@@ -95,8 +95,8 @@ TEST(HeadlessEngine, SoundIdsForGoodAndBadFiles) {
         EXPECT_EQ(id, c.good ? nextId++ : 0) << c.fault;
     }
     const std::string log = engine.Log();
-    EXPECT_NE(log.find("sound loaded: " + dir.File("a.wav")), std::string::npos) << log;
-    EXPECT_NE(log.find("sound refused: " + dir.File("g.wav")), std::string::npos) << log;
+    EXPECT_NE(log.find("sound loaded: " + dir / "a.wav"), std::string::npos) << log;
+    EXPECT_NE(log.find("sound refused: " + dir / "g.wav"), std::string::npos) << log;
 
     EXPECT_EQ(audio->PlayingEffects(), 0);
     audio->PlayEffect(0, 0, 0, 0, 0);
@@ -113,7 +113,7 @@ TEST(HeadlessEngine, MusicThatCannotBeOpenedIsRefused) {
     IAudio* audio = engine.core()->Audio();
     const std::string junk = engine.folder().Write("x.mp3", {'n', 'o', 't', 'm', 'p', '3'});
     EXPECT_FALSE(audio->PlayMusic(junk.c_str(), true));
-    EXPECT_FALSE(audio->PlayMusic(engine.folder().File("none.mp3").c_str(), true));
+    EXPECT_FALSE(audio->PlayMusic((engine.folder() / "none.mp3").c_str(), true));
     EXPECT_FALSE(audio->MusicPlaying());
     // A WAV is a stream the mixer can open as music too; it loops until stopped.
     const std::string wav = engine.folder().Write("m.wav", WavBytes({}));
@@ -184,7 +184,7 @@ TEST(HeadlessEngine, ManualDrivingOwnsTheClock) {
     EXPECT_TRUE(core->QuitCalled()) << "the window procedure's Quit on destroy was lost";
     EXPECT_EQ(core->UpdateCount(), 2);
     EXPECT_EQ(core->FrameCount(), 0) << "headless frames were drawn";
-    EXPECT_FALSE(core->SaveScreenshot(engine.folder().File("shot.bmp").c_str()));
+    EXPECT_FALSE(core->SaveScreenshot((engine.folder() / "shot.bmp").c_str()));
     core->EndManual();
     core->EndManual();
 
@@ -213,14 +213,14 @@ TEST(HeadlessEngine, LogTellsStartAndEnd) {
     TempFolder dir;
     IEngineCore* first = nullptr;
     IEngineCore* again = nullptr;
-    ASSERT_TRUE(exInit(&first, dir.File("log.txt").c_str(), ExHeadless));
-    EXPECT_TRUE(exInit(&again, dir.File("other.txt").c_str(), ExHeadless));
+    ASSERT_TRUE(exInit(&first, (dir / "log.txt").c_str(), ExHeadless));
+    EXPECT_TRUE(exInit(&again, (dir / "other.txt").c_str(), ExHeadless));
     EXPECT_EQ(again, first) << "a second exInit made a second engine";
     exDone();
-    const std::string log = ReadText(dir.File("log.txt"));
+    const std::string log = ReadText(dir / "log.txt");
     EXPECT_EQ(log.rfind("eXgine started headless", 0), 0u) << log;
     EXPECT_NE(log.find("eXgine stopped"), std::string::npos) << log;
-    EXPECT_FALSE(exInit(nullptr, dir.File("x.txt").c_str(), ExHeadless));
+    EXPECT_FALSE(exInit(nullptr, (dir / "x.txt").c_str(), ExHeadless));
 }
 
 int g_headlessUpdates = 0;

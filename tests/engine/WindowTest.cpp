@@ -170,7 +170,7 @@ TEST_F(RealWindow, ScreenshotOfTheLastFrame) {
     ASSERT_TRUE(core_->StartManual(50));
     core_->StepUpdate();
     EXPECT_EQ(core_->FrameCount(), 1) << "a manual step with a window draws one frame";
-    const std::string file = engine_->folder().File("shot.bmp");
+    const std::string file = engine_->folder() / "shot.bmp";
     ASSERT_TRUE(core_->SaveScreenshot(file.c_str()));
     core_->EndManual();
     SDL_Surface* shot = SDL_LoadBMP(file.c_str());

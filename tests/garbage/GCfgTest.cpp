@@ -121,7 +121,7 @@ TEST(ReadConfigInt, UncreatableFileFallsBackAndSaysWhy) {
 
 TEST(ReadConfigInt, UnreadableFileFallsBackAndSaysWhy) {
     TempFolder dir;
-    std::filesystem::create_directory(dir.path() / "config.txt");  // exists, cannot be read
+    std::filesystem::create_directory(dir / "config.txt");  // exists, cannot be read
     std::string error;
     EXPECT_EQ(ReadConfigInt(dir / "config.txt", "developer", 1, &error), 1);
     EXPECT_FALSE(error.empty());
@@ -143,7 +143,7 @@ TEST(ReadConfigInt, ReadOnlyFolderFallsBackAndSaysWhy) {
         std::string error;
         return ReadConfigInt(dir / "config.txt", "size", 10, &error) == 10 && !error.empty();
     }));
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "config.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "config.txt"));
 }
 
 TEST(ReadConfigInt, FileNotReadableFallsBackAndSaysWhy) {

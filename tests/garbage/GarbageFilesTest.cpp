@@ -137,8 +137,8 @@ TEST(ListGarbageFolder, LinkedFoldersAreNotFollowed) {
     dir.Write("garbage/sub/a.bmp", "");
     dir.Write("outside/secret.bmp", "");
     fs::create_directory_symlink("..", "garbage/sub/loop");
-    fs::create_directory_symlink(dir.path() / "outside", "garbage/escape");
-    fs::create_symlink(dir.path() / "outside/secret.bmp", "garbage/linked.bmp");
+    fs::create_directory_symlink(dir / "outside", "garbage/escape");
+    fs::create_symlink(dir / "outside/secret.bmp", "garbage/linked.bmp");
     fs::create_symlink("nowhere.bmp", "garbage/broken.bmp");
     ListGarbageFolder();
     EXPECT_EQ(Paths(), (Strings{"garbage/linked.bmp", "garbage/sub/a.bmp"}));

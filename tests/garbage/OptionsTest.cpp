@@ -24,6 +24,11 @@ TEST(ParseOptions, AcceptsEveryOption) {
     ASSERT_TRUE(o);
     EXPECT_FALSE(o->Seed);
     EXPECT_TRUE(ParseOptions({"--help"}, &error)->Help);
+    EXPECT_TRUE(ParseOptions({"--version"}, &error)->Version);
+    o = ParseOptions({"--home", "--replay", "r.txt"}, &error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_TRUE(o->Home);
+    EXPECT_FALSE(ParseOptions({}, &error)->Home) << "the current folder stays the default";
 }
 
 TEST(ParseOptions, RefusesMistakes) {

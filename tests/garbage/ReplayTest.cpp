@@ -48,7 +48,8 @@ TEST(ParseReplay, MalformedLinesNameFileAndLine) {
         {"missing magic accepted", "update 1\n", "s.txt:1:"},
         {"wrong version accepted", "garbage-replay 2\n", "s.txt:1:"},
         {"other game's replay accepted", "zodav-replay 1\n", "s.txt:1:"},
-        {"empty file accepted", "", "s.txt:0:"},
+        {"empty file accepted", "", "s.txt: the script is empty"},
+        {"only comments accepted", "# nothing\n\n", "s.txt: the script is empty"},
         {"unknown command skipped", "garbage-replay 1\nupdate 1\njump\n", "s.txt:3:"},
         {"negative count wrapped", "garbage-replay 1\nupdate -1\n", "s.txt:2:"},
         {"count without number", "garbage-replay 1\nupdate\n", "s.txt:2:"},
@@ -60,6 +61,9 @@ TEST(ParseReplay, MalformedLinesNameFileAndLine) {
         {"screenshot without file", "garbage-replay 1\nscreenshot\n", "s.txt:2:"},
         {"seed after the start", "garbage-replay 1\nupdate 1\nseed 4\n", "s.txt:3:"},
         {"fractional count", "garbage-replay 1\n\n\nupdate 1.5\n", "s.txt:4:"},
+        {"comment glued to a number", "garbage-replay 1\nupdate 5#x\n", "s.txt:2:"},
+        {"endless line kept in memory",
+         "garbage-replay 1\nupdate 1 " + std::string(5000, ' ') + "\n", "s.txt:2:"},
     };
     for (const Case& c : cases) {
         std::string error;
@@ -68,13 +72,47 @@ TEST(ParseReplay, MalformedLinesNameFileAndLine) {
     }
 }
 
-TEST(ReadReplay, MissingFileIsNamed) {
-    TempFolder dir;
+// The lines the shared reader lets through: comments after a command, blank lines and comments
+// before the first line, signs, and Windows line ends.
+TEST(ParseReplay, SharedConventionsAccepted) {
     std::string error;
-    EXPECT_FALSE(ReadReplay(dir / "none.txt", &error));
-    EXPECT_NE(error.find("none.txt"), std::string::npos);
+    auto c = ParseReplay(
+        "# made by hand\n\ngarbage-replay 1 # v1\nupdate +2 # two\nmouse 0 065535\r\n"
+        "screenshot a#b.bmp\n",
+        "s.txt", &error);
+    ASSERT_TRUE(c) << error;
+    ASSERT_EQ(c->size(), 3u);
+    EXPECT_EQ((*c)[0].A, 2u);
+    EXPECT_EQ((*c)[0].Line, 4);
+    EXPECT_EQ((*c)[1].B, 65535u);
+    EXPECT_EQ((*c)[2].File, "a#b.bmp") << "only a word that starts with # is a comment";
+}
+
+TEST(CheckReplay, FilesAreNamedWithTheirTrueFault) {
+    TempFolder dir;
     dir.Write("ok.txt", "garbage-replay 1\nupdate 2\n");
-    EXPECT_TRUE(ReadReplay(dir / "ok.txt", &error));
+    dir.Write("bad.txt", "garbage-replay 1\nupdate 2\nhop\n");
+    std::filesystem::create_directories(dir / "folder");
+    struct Case {
+        const char* fault;
+        std::string path;
+        const char* message;  // empty: accepted
+    };
+    const Case cases[] = {
+        {"a good script refused", dir / "ok.txt", ""},
+        {"a bad line not named", dir / "bad.txt", "bad.txt:3: unknown command"},
+        {"a missing file not named", dir / "none.txt", "No such file or directory"},
+        {"a folder read as an empty script", dir / "folder", "is a folder"},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        media::ScriptFile f = media::OpenScript(c.path, &error);
+        if (f) CheckReplay(f.get(), c.path, &error);
+        if (*c.message == 0)
+            EXPECT_EQ(error, "") << c.fault;
+        else
+            EXPECT_NE(error.find(c.message), std::string::npos) << c.fault << ": " << error;
+    }
 }
 
 }  // namespace
@@ -89,9 +127,9 @@ TEST(Recording, WritesWhatTheReaderReads) {
     GameSeed = 77;
     ASSERT_TRUE(BindEngine(ExHeadless));
     ASSERT_TRUE(GameStartUp(true));
-    std::FILE* out = std::fopen("rec.txt", "w");
-    ASSERT_NE(out, nullptr);
-    StartRecording(out);
+    media::OutputFile out;
+    ASSERT_TRUE(out.Open("rec.txt", "recording"));
+    StartRecording(&out);
     ASSERT_TRUE(Core->StartManual(kUpdatesPerSecond));
     for (int i = 0; i < 3; ++i)
         Core->StepUpdate();
@@ -103,7 +141,7 @@ TEST(Recording, WritesWhatTheReaderReads) {
     Core->StepUpdate();
     Core->EndManual();
     FinishRecording();
-    std::fclose(out);
+    EXPECT_TRUE(out.Close());
     UnbindEngine();
     const std::string text = dir.Read("rec.txt");
     EXPECT_EQ(text.substr(text.find("seed")),

@@ -2,6 +2,8 @@
 // packages) and glyphs rasterised by FreeType at the games' 26-pixel text size.
 #include <gtest/gtest.h>
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -42,6 +44,87 @@ TEST(Font, LookupHonoursCoverage) {
     media::FontFace dejavu;
     ASSERT_TRUE(media::FindFontFace("DejaVu Sans", U"Ж", dejavu));
     EXPECT_NE(dejavu.family.find("DejaVu"), std::string::npos) << dejavu.family;
+}
+
+// What fontconfig itself says about the style of the chosen file.
+struct FaceStyle {
+    int slant = -1;
+    int weight = -1;
+};
+
+FaceStyle StyleOfFile(const media::FontFace& face) {
+    FaceStyle style;
+    int count = 0;
+    FcPattern* query = FcFreeTypeQuery(reinterpret_cast<const FcChar8*>(face.file.c_str()),
+                                       face.index, nullptr, &count);
+    if (!query) return style;
+    FcPatternGetInteger(query, FC_SLANT, 0, &style.slant);
+    FcPatternGetInteger(query, FC_WEIGHT, 0, &style.weight);
+    FcPatternDestroy(query);
+    return style;
+}
+
+// Mean column of the lit pixels in rows [from, to) of a glyph, weighted by coverage.
+double MeanColumn(const media::GlyphBitmap& g, int from, int to) {
+    double sum = 0, weight = 0;
+    for (int y = from; y < to; ++y)
+        for (int x = 0; x < g.width; ++x) {
+            const int v = g.coverage[static_cast<std::size_t>(y) * g.width + x];
+            sum += v * x;
+            weight += v;
+        }
+    return weight > 0 ? sum / weight : -1;
+}
+
+// Lit pixels (coverage of at least half) in one row of a glyph.
+int LitInRow(const media::GlyphBitmap& g, int y) {
+    int lit = 0;
+    for (int x = 0; x < g.width; ++x)
+        lit += g.coverage[static_cast<std::size_t>(y) * g.width + x] >= 128;
+    return lit;
+}
+
+// A missing Comic Sans MS used to become the chancery script that fontconfig files under
+// "cursive" (URW Chancery with fonts-urw-base35). Whatever is installed, the chosen face must be
+// upright and regular by fontconfig's own account of its file, draw vertical stems vertically,
+// and be of the asked-for class: serifs on the capital I for Georgia, none for Comic Sans.
+TEST(Font, SubstitutesAreUprightRegularFacesOfTheirClass) {
+    struct Case {
+        const char* fault;
+        std::string family;
+        std::u32string mustCover;
+        bool serif;
+    } cases[] = {
+        {"the ball game's menus in a script face", "Comic Sans MS", U"AЖяЁё№I", false},
+        {"the catching game's title in a script face", "Comic Sans MS", U"AZaz09I", false},
+        {"a serif family replaced by a sans face", "Georgia", U"AZaz09I", true},
+        {"an unknown family replaced by an italic face", "No Such Family 1234", U"Iж", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        media::FontFace face;
+        ASSERT_TRUE(media::FindFontFace(c.family, c.mustCover, face));
+        SCOPED_TRACE(face.family + " " + face.file);
+        const FaceStyle style = StyleOfFile(face);
+        EXPECT_EQ(style.slant, FC_SLANT_ROMAN);
+        EXPECT_GE(style.weight, FC_WEIGHT_BOOK);
+        EXPECT_LE(style.weight, FC_WEIGHT_MEDIUM);
+        media::GlyphRasterizer raster;
+        ASSERT_TRUE(raster.Open(face, 52));
+        for (char32_t stem : {U'I', U'l', U'Н'}) {
+            const media::GlyphBitmap g = raster.Render(stem);
+            ASSERT_GT(g.height, 20);
+            const int quarter = g.height / 4;
+            EXPECT_NEAR(MeanColumn(g, 0, quarter), MeanColumn(g, g.height - quarter, g.height), 1.0)
+                << "the stem of glyph " << static_cast<int>(stem) << " leans";
+        }
+        const media::GlyphBitmap capital = raster.Render(U'I');
+        const int top = LitInRow(capital, 1), middle = LitInRow(capital, capital.height / 2);
+        if (c.serif)
+            EXPECT_GT(top, 2 * middle) << "no serifs on I";
+        else
+            EXPECT_LE(top, middle + 1) << "serifs on I";
+    }
 }
 
 TEST(Font, GlyphsAt26PixelsArePlausible) {

@@ -150,7 +150,7 @@ TEST(Jpeg, BrokenFilesComeBackFalse) {
         {"empty file", &baseline, [](Bytes& b) { b.clear(); }, "empty file"},
         {"cut in the middle of the picture data", &baseline,
          [](Bytes& b) { b.resize(b.size() / 2); }, "Premature end"},
-        {"end marker missing", &baseline, [](Bytes& b) { b.resize(b.size() - 2); },
+        {"end marker missing", &baseline, [](Bytes& b) { b.erase(b.end() - 2, b.end()); },
          "Premature end"},
         {"progressive cut after its first scans", &progressive,
          [](Bytes& b) { b.resize(b.size() * 2 / 3); }, "Premature end"},
@@ -198,8 +198,8 @@ TEST(Jpeg, BrokenFilesComeBackFalse) {
     }
     std::string error;
     media::RgbPicture pic;
-    EXPECT_FALSE(media::LoadJpeg(folder.path, pic, &error));
-    EXPECT_FALSE(media::LoadJpeg(folder.path + "/missing.jpg", pic, &error));
+    EXPECT_FALSE(media::LoadJpeg(folder.path(), pic, &error));
+    EXPECT_FALSE(media::LoadJpeg(folder.path() + "/missing.jpg", pic, &error));
 }
 
 TEST(Jpeg, StrayBytesBeforeAMarkerStillDecode) {

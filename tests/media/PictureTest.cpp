@@ -218,9 +218,9 @@ TEST(Picture, BadBmpFilesAreRefusedWithAReason) {
     }
     std::string error;
     media::RgbPicture pic;
-    EXPECT_FALSE(media::LoadBmp(folder.path, pic, &error));
+    EXPECT_FALSE(media::LoadBmp(folder.path(), pic, &error));
     EXPECT_NE(error.find("folder"), std::string::npos) << error;
-    EXPECT_FALSE(media::LoadBmp(folder.path + "/missing.bmp", pic, &error));
+    EXPECT_FALSE(media::LoadBmp(folder.path() + "/missing.bmp", pic, &error));
     EXPECT_NE(error.find("no such file"), std::string::npos) << error;
 }
 
@@ -230,7 +230,7 @@ TEST(Picture, SavedBmpReadsBackIdentically) {
         media::RgbPicture pic{width, 3, {}};
         for (int i = 0; i < width * 3 * 3; ++i)
             pic.rgb.push_back((i * 71 + 13) & 0xFF);
-        const std::string file = folder.path + "/s.bmp";
+        const std::string file = folder.path() + "/s.bmp";
         ASSERT_TRUE(media::SaveBmp(file, pic));
         media::RgbPicture back;
         std::string error;
@@ -240,10 +240,10 @@ TEST(Picture, SavedBmpReadsBackIdentically) {
         EXPECT_EQ(back.rgb, pic.rgb) << "width " << width;
     }
     // A picture whose buffer does not match its size must not be written out of bounds.
-    EXPECT_FALSE(media::SaveBmp(folder.path + "/x.bmp", media::RgbPicture{4, 4, Bytes(10)}));
-    EXPECT_FALSE(media::SaveBmp(folder.path + "/x.bmp", media::RgbPicture{}));
+    EXPECT_FALSE(media::SaveBmp(folder.path() + "/x.bmp", media::RgbPicture{4, 4, Bytes(10)}));
+    EXPECT_FALSE(media::SaveBmp(folder.path() + "/x.bmp", media::RgbPicture{}));
     EXPECT_FALSE(
-        media::SaveBmp(folder.path + "/no/such/dir/x.bmp", media::RgbPicture{1, 1, {1, 2, 3}}));
+        media::SaveBmp(folder.path() + "/no/such/dir/x.bmp", media::RgbPicture{1, 1, {1, 2, 3}}));
 }
 
 }  // namespace

@@ -22,13 +22,6 @@ namespace {
 
 using List = std::vector<std::string>;
 
-// The test runs inside `dir`, as the game runs inside the folder that holds garbage/.
-struct InFolder {
-    fs::path saved = fs::current_path();
-    explicit InFolder(const std::string& dir) { fs::current_path(dir); }
-    ~InFolder() { fs::current_path(saved); }
-};
-
 void Touch(const std::string& path) {
     std::ofstream(path) << "x";
 }
@@ -49,7 +42,7 @@ void StartGame(std::uint64_t seed) {
 }  // namespace
 
 TEST(ContentFolder, ListingTakesFilesByMaskInNameOrder) {
-    TempDir dir;
+    TempFolder dir;
     const std::string g = dir / "g";
     fs::create_directories(g + "/sub");
     fs::create_directories(g + "/x.bmp");
@@ -93,11 +86,10 @@ TEST(ContentFolder, ListingTakesFilesByMaskInNameOrder) {
 }
 
 TEST(ContentFolder, PicturesAreListedBmpFirstAndChosenOnlyFromTheList) {
-    TempDir dir;
+    TempFolder dir(true);  // the game reads garbage/ of its current folder
     fs::create_directories(dir / "garbage");
     Touch(dir / "garbage/b.jpg");
     Touch(dir / "garbage/a.BMP");
-    InFolder in(dir.path);
     StartGame(7);
     EXPECT_EQ(content.PictureList, (List{"a.BMP", "b.jpg"}));
     int textured = 0;
@@ -110,8 +102,7 @@ TEST(ContentFolder, PicturesAreListedBmpFirstAndChosenOnlyFromTheList) {
 }
 
 TEST(ContentFolder, MissingFolderGivesEmptyListsNillNamesAndGreyTextures) {
-    TempDir dir;
-    InFolder in(dir.path);
+    TempFolder dir(true);  // the game reads garbage/ of its current folder
     StartGame(3);
     EXPECT_TRUE(content.PictureList.empty());
     EXPECT_TRUE(content.MusicList.empty());
@@ -132,9 +123,8 @@ TEST(ContentFolder, MissingFolderGivesEmptyListsNillNamesAndGreyTextures) {
 }
 
 TEST(ContentReloads, F3WithNoMusicDoesNothingAudible) {
-    TempDir dir;
+    TempFolder dir(true);  // the game reads garbage/ of its current folder
     fs::create_directories(dir / "garbage");
-    InFolder in(dir.path);
     DiskAudio audio(dir / "out.raw");
     ASSERT_TRUE(audio.open);
     StartGame(5);
@@ -147,10 +137,9 @@ TEST(ContentReloads, F3WithNoMusicDoesNothingAudible) {
 }
 
 TEST(ContentReloads, OneEffectFileFillsAllFourSlotsUnstartedAtHalfVolume) {
-    TempDir dir;
+    TempFolder dir(true);  // the game reads garbage/ of its current folder
     fs::create_directories(dir / "garbage");
     WriteEffect(dir / "garbage/only.wav");
-    InFolder in(dir.path);
     DiskAudio audio(dir / "out.raw");
     ASSERT_TRUE(audio.open);
     StartGame(11);
@@ -173,11 +162,10 @@ TEST(ContentReloads, OneEffectFileFillsAllFourSlotsUnstartedAtHalfVolume) {
 // Music comes back at full volume and effects at half, whatever the options screen set; the
 // replaced streams are stopped and freed.
 TEST(ContentReloads, ReloadsRestoreVolumeFactorsAndFreeTheOldStreams) {
-    TempDir dir;
+    TempFolder dir(true);  // the game reads garbage/ of its current folder
     fs::create_directories(dir / "garbage");
     fs::copy_file(GAMES_SOURCE_DIR "/demo/garbage/chiptune.mp3", dir / "garbage/m.mp3");
     WriteEffect(dir / "garbage/e.wav");
-    InFolder in(dir.path);
     DiskAudio audio(dir / "out.raw");
     ASSERT_TRUE(audio.open);
     StartGame(13);

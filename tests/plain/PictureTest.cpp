@@ -53,8 +53,8 @@ std::vector<std::uint8_t> ReferencePass(const media::RgbPicture& p, bool brighte
 }
 
 TEST(PictureTest, CentreAndRimFactorsGiveTheDocumentedValues) {
-    PresentTempFolder folder;
-    const std::string file = folder.File("flat.bmp");
+    TempFolder folder;
+    const std::string file = folder / "flat.bmp";
     ASSERT_TRUE(media::SaveBmp(file, MakePicture(5, 5, Flat(200, 100, 50))));
     std::int32_t w = 0, h = 0;
     const auto& px = LoadPicturePixels(file, w, h, true, true);
@@ -107,8 +107,8 @@ TEST(PictureTest, FallbackUnderEachProcessing) {
 }
 
 TEST(PictureTest, NonSquarePictureGivesAnEllipse) {
-    PresentTempFolder folder;
-    const std::string file = folder.File("wide.bmp");
+    TempFolder folder;
+    const std::string file = folder / "wide.bmp";
     ASSERT_TRUE(media::SaveBmp(file, MakePicture(64, 32, Flat(10, 20, 30))));
     std::int32_t w = 0, h = 0;
     const auto& px = LoadPicturePixels(file, w, h, false, true);
@@ -127,12 +127,12 @@ TEST(PictureTest, NonSquarePictureGivesAnEllipse) {
 }
 
 TEST(PictureTest, FileNameDecidesTheDecoder) {
-    PresentTempFolder folder;
+    TempFolder folder;
     const media::RgbPicture picture = MakePicture(16, 8, Flat(250, 250, 250));
-    const std::string jpeg = folder.File("source.jpg");
+    const std::string jpeg = folder / "source.jpg";
     ASSERT_TRUE(WriteJpeg(jpeg, picture));
     const auto jpegBytes = ReadBytes(jpeg);
-    const std::string bmp = folder.File("source.bmp");
+    const std::string bmp = folder / "source.bmp";
     ASSERT_TRUE(media::SaveBmp(bmp, picture));
     const auto bmpBytes = ReadBytes(bmp);
     struct Case {
@@ -153,7 +153,7 @@ TEST(PictureTest, FileNameDecidesTheDecoder) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
-        const std::string file = folder.WriteBytes(c.name, c.bytes);
+        const std::string file = folder.Write(c.name, c.bytes);
         std::int32_t w = 0, h = 0;
         LoadPicturePixels(file, w, h, false, false);
         EXPECT_EQ(w, c.width);
@@ -162,10 +162,10 @@ TEST(PictureTest, FileNameDecidesTheDecoder) {
 }
 
 TEST(PictureTest, UnreadableFilesGiveTheGreyFallback) {
-    PresentTempFolder folder;
+    TempFolder folder;
     std::vector<std::uint8_t> jpeg;
     {
-        const std::string file = folder.File("good.jpg");
+        const std::string file = folder / "good.jpg";
         ASSERT_TRUE(WriteJpeg(file, MakePicture(64, 64, [](int x, int y, std::uint8_t* rgb) {
                                   rgb[0] = static_cast<std::uint8_t>(x * 4);
                                   rgb[1] = static_cast<std::uint8_t>(y * 4);
@@ -188,7 +188,7 @@ TEST(PictureTest, UnreadableFilesGiveTheGreyFallback) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
-        const std::string file = folder.WriteBytes(c.name, c.bytes);
+        const std::string file = folder.Write(c.name, c.bytes);
         std::int32_t w = 0, h = 0;
         const auto& px = LoadPicturePixels(file, w, h, false, false);
         ASSERT_EQ(w, 128);
@@ -196,7 +196,7 @@ TEST(PictureTest, UnreadableFilesGiveTheGreyFallback) {
         EXPECT_EQ(At(px, w, 5, 5), (Rgba{128, 128, 128, 255}));
     }
     std::int32_t w = 0, h = 0;
-    LoadPicturePixels(folder.File("missing.bmp"), w, h, true, true);
+    LoadPicturePixels(folder / "missing.bmp", w, h, true, true);
     EXPECT_EQ(w, 128);
 }
 
@@ -220,18 +220,18 @@ std::vector<std::uint8_t> HugeBitmapHeader() {
 }
 
 TEST(PictureTest, AbsurdSizesAndHarmlessWarnings) {
-    PresentTempFolder folder;
+    TempFolder folder;
     std::int32_t w = 0, h = 0;
-    LoadPicturePixels(folder.WriteBytes("huge.bmp", HugeBitmapHeader()), w, h, true, true);
+    LoadPicturePixels(folder.Write("huge.bmp", HugeBitmapHeader()), w, h, true, true);
     EXPECT_EQ(w, 128) << "a 100-megapixel header was not refused";
     // Stray bytes before a marker only earn a warning: the photo still loads.
-    const std::string good = folder.File("good.jpg");
+    const std::string good = folder / "good.jpg";
     ASSERT_TRUE(WriteJpeg(good, MakePicture(24, 16, Flat(90, 180, 30))));
     std::vector<std::uint8_t> bytes = ReadBytes(good);
     ASSERT_GT(bytes.size(), 6u);
     const size_t afterApp0 = 4 + (size_t(bytes[4]) << 8 | bytes[5]);
     bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(afterApp0), {0x12, 0x34});
-    LoadPicturePixels(folder.WriteBytes("stray.jpg", bytes), w, h, false, false);
+    LoadPicturePixels(folder.Write("stray.jpg", bytes), w, h, false, false);
     EXPECT_EQ(w, 24);
     EXPECT_EQ(h, 16);
 }
@@ -292,18 +292,15 @@ TEST(PictureTest, EmptyPictureStopsTheProgram) {
 }
 
 TEST(PictureTest, LoadTexturesMakesNineSlotsUnderTheOptionFlags) {
-    PresentTempFolder folder;
-    ASSERT_TRUE(std::filesystem::create_directory(folder.File("garbage")));
-    ASSERT_TRUE(media::SaveBmp(folder.File("garbage/a.bmp"), MakePicture(10, 6, Flat(1, 2, 3))));
-    const std::string before = std::filesystem::current_path().string();
-    ASSERT_EQ(chdir(folder.path.c_str()), 0);
+    TempFolder folder(true);
+    ASSERT_TRUE(std::filesystem::create_directory(folder / "garbage"));
+    ASSERT_TRUE(media::SaveBmp(folder / "garbage/a.bmp", MakePicture(10, 6, Flat(1, 2, 3))));
     ResetAllState();
     for (std::string& name : balls.pictureNames)
         name = "nill";
     balls.pictureNames[4] = "a.bmp";
     balls.pictureNames[7] = "gone.jpg";
     LoadTextures();
-    ASSERT_EQ(chdir(before.c_str()), 0);
     for (int k = 0; k < 9; ++k) {
         SCOPED_TRACE(k);
         EXPECT_EQ(content.Textures[k].width, k == 4 ? 10 : 128);

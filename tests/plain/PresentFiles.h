@@ -15,31 +15,8 @@
 #include <jpeglib.h>  // needs <cstdio> first
 // clang-format on
 
+#include "TempFolder.h"
 #include "media/Picture.h"
-
-struct PresentTempFolder {
-    std::string path;
-
-    PresentTempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zpresent-XXXXXX").string();
-        path = mkdtemp(pattern.data()) ? pattern : "";
-    }
-    ~PresentTempFolder() {
-        std::error_code ec;
-        if (!path.empty()) std::filesystem::remove_all(path, ec);
-    }
-    PresentTempFolder(const PresentTempFolder&) = delete;
-    PresentTempFolder& operator=(const PresentTempFolder&) = delete;
-
-    std::string File(const std::string& name) const { return path + "/" + name; }
-
-    std::string WriteBytes(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-        std::ofstream out(File(name), std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        return File(name);
-    }
-};
 
 using PixelColour = std::function<void(int x, int y, std::uint8_t rgb[3])>;
 

@@ -42,7 +42,7 @@ TEST(SoundSlots, PlayAfterPauseResumesAndAfterStopRestarts) {
     };
     for (const InterruptCase& c : cases) {
         SCOPED_TRACE(c.fault);
-        TempDir dir;
+        TempFolder dir;
         WriteTwoLevelFile(dir / "two.wav");
         DiskAudio audio(dir / "out.raw");
         ASSERT_TRUE(audio.open);
@@ -63,7 +63,7 @@ TEST(SoundSlots, PlayAfterPauseResumesAndAfterStopRestarts) {
 }
 
 TEST(SoundSlots, UnloadedSlotMakesNoCallsButKeepsItsFlags) {
-    TempDir dir;
+    TempFolder dir;
     WriteTwoLevelFile(dir / "two.wav");
     DiskAudio audio(dir / "out.raw");
     ASSERT_TRUE(audio.open);
@@ -85,7 +85,7 @@ TEST(SoundSlots, UnloadedSlotMakesNoCallsButKeepsItsFlags) {
 
 // The options screen sets 30 %; a reload returns the slot to its factor (0.5 for effects).
 TEST(SoundSlots, ReloadReturnsVolumeToTheSlotsFactor) {
-    TempDir dir;
+    TempFolder dir;
     WriteWav(dir / "loud.wav", 44100, 2, 44100, [](std::uint32_t i) { return Square(i, 16000); });
     DiskAudio audio(dir / "out.raw");
     ASSERT_TRUE(audio.open);
@@ -124,7 +124,7 @@ TEST(SoundSlots, LoopFlagPlaysAShortFileOnPastItsEnd) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
-        TempDir dir;
+        TempFolder dir;
         WriteWav(dir / "short.wav", 44100, 1, 8820,
                  [](std::uint32_t i) { return Square(i, 9000); });
         DiskAudio audio(dir / "out.raw");
@@ -153,7 +153,7 @@ TEST(SoundSlots, EachFilePlaysAtItsOwnRate) {
     const Case cases[] = {{"22050 Hz mono", 22050, 1}, {"48000 Hz stereo", 48000, 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TempDir dir;
+        TempFolder dir;
         const std::uint32_t rate = c.rate;
         WriteWav(dir / "tone.wav", rate, c.channels, rate, [rate](std::uint32_t i) {
             return static_cast<int>(std::lround(12000 * std::sin(2 * M_PI * 500.0 * i / rate)));
@@ -200,7 +200,7 @@ TEST(SoundFiles, AbsurdHeadersAreRefusedBeforeDecoding) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
-        TempDir dir;
+        TempFolder dir;
         WriteWav(
             dir / "x.wav", c.rate, 1, c.frames, [](std::uint32_t i) { return Square(i, 5000); },
             c.claimedData);
@@ -215,7 +215,7 @@ TEST(SoundFiles, AbsurdHeadersAreRefusedBeforeDecoding) {
 }
 
 TEST(SoundFiles, UnreadableFilesGiveASilentSlot) {
-    TempDir dir;
+    TempFolder dir;
     std::ofstream(dir / "noise.wav") << "this is not a sound at all";
     std::filesystem::create_directory(dir / "folder.wav");
     DiskAudio audio(dir / "out.raw");
@@ -280,7 +280,7 @@ TEST(SoundFiles, DecodedSizeIsJudgedFromHeaders) {
 }
 
 TEST(SoundFiles, Mp3FilesDecode) {
-    TempDir dir;
+    TempFolder dir;
     const std::vector<std::uint8_t> frames = Mpeg2Frames(100);
     std::ofstream(dir / "mpeg2.mp3", std::ios::binary)
         .write(reinterpret_cast<const char*>(frames.data()), frames.size());
@@ -320,7 +320,7 @@ TEST(SoundDevice, NoDeviceSaysSoOnceAndTheGameRunsSilent) {
 }
 
 TEST(SoundDevice, SecondInitFailsAndFreeAllowsANewStart) {
-    TempDir dir;
+    TempFolder dir;
     DiskAudio audio(dir / "out.raw");
     ASSERT_TRUE(audio.open);
     EXPECT_EQ(BASS_Init(-1, 44100, 0, nullptr, nullptr), 0);
@@ -335,7 +335,7 @@ TEST(SoundDevice, SecondInitFailsAndFreeAllowsANewStart) {
 
 // Q while a weapon is held silences it on the next tick instead of leaving its loop running.
 TEST(SoundSlots, WeaponHeldFallsSilentWhenEffectsGoOff) {
-    TempDir dir;
+    TempFolder dir;
     WriteWav(dir / "hum.wav", 44100, 1, 44100, [](std::uint32_t i) { return Square(i, 8000); });
     DiskAudio audio(dir / "out.raw");
     ASSERT_TRUE(audio.open);

@@ -1,4 +1,4 @@
-// Test kit for sound: a temporary folder, WAV files written sample by sample, and the audio
+// Test kit for sound: WAV files written sample by sample, and the audio
 // layer opened on SDL's disk driver so that the mixed output can be read back and measured.
 #pragma once
 
@@ -16,23 +16,9 @@
 #include <vector>
 
 #include "Bass.h"
+#include "TempFolder.h"
 
 namespace soundkit {
-
-// A fresh mkdtemp folder, removed with everything in it at the end of the test.
-struct TempDir {
-    std::string path;
-    TempDir() {
-        char name[] = "/tmp/zodav-sound-XXXXXX";
-        const char* made = mkdtemp(name);
-        path = made ? made : "";
-    }
-    ~TempDir() {
-        std::error_code error;
-        std::filesystem::remove_all(path, error);
-    }
-    std::string operator/(const std::string& name) const { return path + "/" + name; }
-};
 
 inline void Put16(std::ofstream& out, std::uint32_t v) {
     out.put(static_cast<char>(v & 0xFF)).put(static_cast<char>((v >> 8) & 0xFF));
@@ -74,8 +60,29 @@ inline int Square(std::uint32_t i, int level) {
     return (i / 50) % 2 ? level : -level;
 }
 
+// The disk capture now being written; empty while none is open.
+inline std::string& OpenCapture() {
+    static std::string file;
+    return file;
+}
+
+// Lets `ms` milliseconds of sound pass: waits until the mixer has written that much more into
+// the open disk capture (44100 Hz, 16-bit stereo). On a loaded machine the mixer's thread falls
+// behind the wall clock, and what these tests measure is the sound, so they wait for the sound,
+// up to a generous deadline.
 inline void Wait(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    const std::string& file = OpenCapture();
+    ASSERT_FALSE(file.empty()) << "Wait measures the sound of an open disk capture";
+    const auto written = [&file] {
+        std::error_code missing;
+        const std::uintmax_t size = std::filesystem::file_size(file, missing);
+        return missing ? 0 : size;
+    };
+    const std::uintmax_t target = written() + std::uintmax_t(ms) * 441 / 10 * 4;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms + 60000);
+    while (written() < target && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_GE(written(), target) << "the mixer wrote no sound for a minute";
 }
 
 // Peak of |sample| over each 10 ms window of a capture of SDL's disk driver (44100 Hz, 16-bit
@@ -104,10 +111,12 @@ struct DiskAudio {
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
         open = BASS_Init(-1, 44100, 0, nullptr, nullptr) != 0;
+        if (open) OpenCapture() = file;
     }
     ~DiskAudio() { Close(); }
     void Close() {
         if (open) BASS_Free();
+        if (open) OpenCapture().clear();
         open = false;
     }
     // Peak of |sample| over each 10 ms window of the captured 44100 Hz stereo output.

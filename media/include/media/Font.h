@@ -15,8 +15,11 @@ struct FontFace {
     std::string family;
 };
 
-// Finds the face that best matches `family` among those that cover every code point of
-// `mustCover` (empty: no coverage test). Returns false when fontconfig knows no such face.
+// Finds an upright, regular-weight, scalable face that covers every code point of `mustCover`
+// (empty: no coverage test): `family` itself when it is installed, otherwise the system's
+// preferred serif face when fontconfig knows `family` as serif and its preferred sans face
+// otherwise, never a script, italic, bold or decorative stand-in. Returns false when no
+// installed face qualifies.
 bool FindFontFace(const std::string& family, const std::u32string& mustCover, FontFace& out);
 
 // One rasterised glyph: 8-bit coverage rows, top row first; `left`/`top` place the bitmap

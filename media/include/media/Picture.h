@@ -20,14 +20,23 @@ struct RgbPicture {
 // allocation: a few header bytes must not be able to ask for gigabytes.
 constexpr long long kMaxPicturePixels = 64LL * 1000 * 1000;
 
-// Decodes a Windows bitmap (1, 4, 8, 16, 24 and 32 bits, bottom-up or top-down).
+// A picture wider or taller than this is reduced while it is decoded, so that its longer side
+// is at most this long (a ball is a few hundred pixels wide): a JPEG by libjpeg's scaling M/8
+// with the largest M that fits (then by area, past 8 times this), a bitmap by an area average to
+// exactly this. Smaller pictures keep their own size.
+constexpr int kMaxPictureSide = 4096;
+
+// Decodes a Windows bitmap (1, 4, 8, 16, 24 and 32 bits, bit fields, RLE8 and RLE4, bottom-up or
+// top-down), row by row into `out`: its memory is the output's size, not the declared size.
 // Returns false and says why in *error when the file cannot be read or is not a sound bitmap.
 bool LoadBmp(const std::string& path, RgbPicture& out, std::string* error = nullptr);
 
-// Decodes a JPEG (baseline, progressive, grey-scale). A file that ends early is corrupt.
+// Decodes a JPEG (baseline, progressive, arithmetic, grey-scale, CMYK). A file that ends early is
+// corrupt; so is one whose scans would need memory or work out of all proportion to its size.
 bool LoadJpeg(const std::string& path, RgbPicture& out, std::string* error = nullptr);
 
-// Writes a 24-bit bottom-up BMP file (tests, screenshots, tools).
-bool SaveBmp(const std::string& path, const RgbPicture& picture);
+// Writes a 24-bit bottom-up BMP file (tests, screenshots, tools). On failure errno holds the
+// system's reason (0 when the picture itself is unfit) and *error names the file and that reason.
+bool SaveBmp(const std::string& path, const RgbPicture& picture, std::string* error = nullptr);
 
 }  // namespace media

@@ -1,4 +1,4 @@
-// The ball game's rules end to end, in-process and headless: a level of every game type with
+// The ball game's rules over whole games, in-process and headless: a level of every game type with
 // every weapon is started, played to the end with scripted pointer moves and clicks, and checked
 // on every tick (time, score, the end of the game, balls finite and inside the field); the same
 // seed must give the same state dumps twice.
@@ -13,6 +13,7 @@
 #include "Balls.h"
 #include "Dump.h"
 #include "Particles.h"
+#include "TempFolder.h"
 #include "WindUse.h"
 #include "Zodav.h"
 
@@ -29,19 +30,8 @@ constexpr int kActiveTicks = 2500;
 // Runs the game in a fresh folder with an empty content folder, so no file of the tree is read.
 class ZodavRules : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/zodav_rules_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        fs::create_directory(folder / "garbage");
-        previous = fs::current_path();
-        fs::current_path(folder);
-    }
-    void TearDown() override {
-        fs::current_path(previous);
-        fs::remove_all(folder);
-    }
-    fs::path folder, previous;
+    void SetUp() override { fs::create_directory(folder / "garbage"); }
+    TempFolder folder{true};
 };
 
 void Send(MessageType type, int key = 0) {
