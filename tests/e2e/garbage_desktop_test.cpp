@@ -211,7 +211,7 @@ TEST(GarbageDesktop, AWindowLargerThanTheScreenShrinksToTheLargestSizeThatFits) 
     };
     const Case cases[] = {
         {"size 20 on 1024 x 768 kept its 1000 x 1200", 1024, 768, "size=20\n", "600x720", true},
-        {"the default size on 800 x 600", 800, 600, "", "450x540", true},
+        {"size 11 on 800 x 600", 800, 600, "size=11\n", "500x600", true},
         {"a size that fits was changed", 1024, 768, "size=12\n", "600x720", false},
     };
     for (const Case& c : cases) {

@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -259,6 +260,56 @@ TEST(HeadlessEngine, InterruptEndsAManualRun) {
     const std::vector<std::string> expected = {"init@0",     "update@20", "proc 17",
                                                "msg 17 0 0", "update@40", "free@40"};
     EXPECT_EQ(g_calls, expected) << "an interrupt was swallowed by a manual run";
+}
+
+TEST(HeadlessEngine, APauseStopsUpdatesAndTheClockUntilItEnds) {
+    BoundEngine engine(ExHeadless);
+    ASSERT_TRUE(engine.ok());
+    IEngineCore* core = engine.core();
+    RegisterAll(core);
+    ASSERT_TRUE(core->StartManual(50));
+    core->StepUpdate();
+    core->PostMessage(ExWmActivateApp, 0, 0);
+    core->StepUpdate();
+    core->StepUpdate();
+    EXPECT_EQ(core->TimeMs(), 20) << "the clock moved while paused";
+    EXPECT_EQ(core->UpdateCount(), 1) << "updates ran while paused";
+    core->PostMessage(ExWmActivateApp, 1, 0);
+    core->StepUpdate();
+    core->EndManual();
+    const std::vector<std::string> expected = {"init@0",  "update@20",  "proc 28",   "msg 28 0 0",
+                                               "proc 28", "msg 28 1 0", "update@40", "free@40"};
+    EXPECT_EQ(g_calls, expected);
+    const std::string log = engine.Log();
+    EXPECT_NE(log.find("paused at 20 ms after 1 updates"), std::string::npos) << log;
+    EXPECT_NE(log.find("resumed at 20 ms after 1 updates"), std::string::npos) << log;
+}
+
+// SIGHUP and SIGQUIT end a run the way SDL makes SIGINT and SIGTERM end it; a signal the
+// program was started ignoring (nohup) stays ignored.
+TEST(HeadlessEngine, HangUpAndQuitSignalsEndARunInOrder) {
+    for (int signal : {SIGHUP, SIGQUIT}) {
+        BoundEngine engine(ExHeadless);
+        ASSERT_TRUE(engine.ok());
+        RegisterAll(engine.core());
+        ASSERT_TRUE(engine.core()->StartManual(50));
+        raise(signal);
+        engine.core()->StepUpdate();
+        engine.core()->EndManual();
+        const std::vector<std::string> expected = {"init@0", "proc 17", "msg 17 0 0", "update@20",
+                                                   "free@20"};
+        EXPECT_EQ(g_calls, expected) << "signal " << signal;
+    }
+    struct sigaction ignore {
+    }, before{}, during{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGHUP, &ignore, &before);
+    {
+        BoundEngine engine(ExHeadless);
+        sigaction(SIGHUP, nullptr, &during);
+    }
+    sigaction(SIGHUP, &before, nullptr);
+    EXPECT_EQ(during.sa_handler, SIG_IGN) << "a hang-up ignored by nohup is caught";
 }
 
 }  // namespace

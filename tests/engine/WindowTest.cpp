@@ -352,4 +352,58 @@ TEST(GameMadeWindow, AttachedOnlyWhenItCarriesOpenGl) {
     EXPECT_EQ(host->Handle(), nullptr);
 }
 
+std::vector<std::uint32_t> g_activations;
+
+void CollectActivations(std::uint32_t msg, std::uint32_t wParam, std::uint32_t) {
+    if (msg == ExWmActivateApp) g_activations.push_back(wParam);
+    if (msg == ExWmClose) g_core->Quit();
+}
+
+// The focus and minimising events of the window pause and resume the game once per change; a
+// window that never had the focus is not paused by losing it.
+TEST(GameMadeWindow, FocusAndMinimisingPauseOncePerChange) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display (run under xvfb-run)";
+    using Events = std::vector<SDL_WindowEventID>;
+    struct Case {
+        const char* fault;
+        Events events;
+        std::vector<std::uint32_t> activations;
+    };
+    const Case cases[] = {
+        {"paused without ever having had the focus", {SDL_WINDOWEVENT_FOCUS_LOST}, {}},
+        {"focus lost did not pause",
+         {SDL_WINDOWEVENT_FOCUS_GAINED, SDL_WINDOWEVENT_FOCUS_LOST},
+         {0}},
+        {"minimising a window without focus did not pause",
+         {SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_RESTORED},
+         {0, 1}},
+        {"a pause reported twice",
+         {SDL_WINDOWEVENT_FOCUS_GAINED, SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_MINIMIZED,
+          SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_FOCUS_GAINED},
+         {0, 1}},
+    };
+    for (const Case& c : cases) {
+        BoundEngine engine(0);
+        ASSERT_TRUE(engine.ok());
+        g_core = engine.core();
+        // Hidden: the X server sends no focus events of its own to a window never shown.
+        ASSERT_TRUE(g_core->WindowHost()->CreateWindow("focus test", 0, 0, kW, kH));
+        g_core->SetCallback(ExMessage, CollectActivations);
+        g_activations.clear();
+        SDL_PumpEvents();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.windowID = SDL_GetWindowID(g_core->WindowHost()->Handle());
+        for (SDL_WindowEventID event : c.events) {
+            e.window.event = event;
+            Push(e);
+        }
+        e.window.event = SDL_WINDOWEVENT_CLOSE;
+        Push(e);
+        g_core->Run(50);
+        EXPECT_EQ(g_activations, c.activations) << c.fault;
+    }
+}
+
 }  // namespace

@@ -320,3 +320,36 @@ TEST(GameInit, ContentIsScannedAndLoaded) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LargestSizeThatFits, KeepsTheShapeAndStopsAtTheSmallestSize) {
+    struct Case {
+        const char* fault;
+        int32_t size, usableWidth, usableHeight, fitted;
+    };
+    const Case cases[] = {
+        {"size 20 on a 1024 x 768 screen", 20, 1024, 768, 12},
+        {"a size that fits was changed", 10, 1024, 768, 10},
+        {"exactly fitting height refused", 10, 800, 600, 10},
+        {"a panel's 30 pixels ignored", 10, 800, 570, 9},
+        {"a narrow portrait screen fits by width", 30, 600, 1900, 12},
+        {"went below the smallest size", 10, 100, 100, kSmallestSize},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LargestSizeThatFits(c.size, c.usableWidth, c.usableHeight), c.fitted) << c.fault;
+}
+
+TEST(FitWindowToDisplay, ShrinksSizeScaleAndWindowTogether) {
+    TempFolder folder(true);
+    GameState = TGameState{};
+    UseSize(20);
+    FitWindowToDisplay(1024, 768);
+    EXPECT_EQ(GameState.Size, 12);
+    EXPECT_FLOAT_EQ(GameState.Scale, 1.2f);
+    EXPECT_EQ(GameWindowWidth, 600);
+    EXPECT_EQ(GameWindowHeight, 720);
+    EXPECT_NE(folder.Read("log.txt").find("size 12 (600 x 720) is used"), std::string::npos);
+}
+
+}  // namespace

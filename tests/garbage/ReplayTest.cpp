@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
 #include "TempFolder.h"
 #include "eXgine_binding.h"
 #include "game_state.h"
@@ -145,6 +150,91 @@ TEST(Recording, WritesWhatTheReaderReads) {
     auto commands = ParseReplay(text, "rec.txt", &error);
     ASSERT_TRUE(commands) << error;
     EXPECT_EQ(commands->size(), 8u);
+}
+
+}  // namespace
+
+namespace {
+
+// The dump lines a script gives, replayed headless in a fresh folder.
+std::vector<std::string> DumpsOf(const std::string& script) {
+    TempFolder dir(true);
+    GameState = TGameState{};
+    QuitRequested = false;
+    GameSeed.reset();
+    std::string error;
+    auto commands = ParseReplay(script, "focus.txt", &error);
+    EXPECT_TRUE(commands) << error;
+    if (!commands || !BindEngine(ExHeadless)) return {};
+    std::vector<std::string> lines;
+    if (GameStartUp(true)) {
+        std::FILE* dump = std::fopen("dump.jsonl", "w+");
+        RunReplay(*commands, dump, false);
+        std::rewind(dump);
+        for (char line[65536]; std::fgets(line, sizeof line, dump);)
+            lines.emplace_back(line);
+        std::fclose(dump);
+    }
+    UnbindEngine();
+    return lines;
+}
+
+TEST(FocusCommands, ParsedAndMalformedNamed) {
+    std::string error;
+    auto c = ParseReplay("garbage-replay 1\nfocus out\nfocus  in \n", "f.txt", &error);
+    ASSERT_TRUE(c) << error;
+    ASSERT_EQ(c->size(), 2u);
+    EXPECT_EQ((*c)[0].Command, TReplayCommand::kFocusOut);
+    EXPECT_EQ((*c)[1].Command, TReplayCommand::kFocusIn);
+    for (const char* bad : {"focus", "focus sideways", "focus in now", "focus IN"}) {
+        EXPECT_FALSE(ParseReplay(std::string("garbage-replay 1\n") + bad + "\n", "f.txt", &error))
+            << bad;
+        EXPECT_EQ(error.rfind("f.txt:2:", 0), 0u) << bad << ": " << error;
+    }
+}
+
+// While the focus is out nothing moves, however many updates the script asks for, and the
+// game goes on from where it stopped once the focus is back.
+TEST(FocusCommands, NothingMovesWhileTheFocusIsOut) {
+    const std::string script =
+        "garbage-replay 1\nseed 3\nmouse 200 300\nupdate 300\ndump\nfocus out\nupdate 500\n"
+        "mouse 100 300\ndump\nfocus in\nupdate 20\ndump\n";
+    const std::vector<std::string> dumps = DumpsOf(script);
+    ASSERT_EQ(dumps.size(), 3u);
+    const auto before = nlohmann::json::parse(dumps[0]), paused = nlohmann::json::parse(dumps[1]),
+               after = nlohmann::json::parse(dumps[2]);
+    EXPECT_EQ(paused["update"], before["update"]);
+    EXPECT_EQ(paused["now"], before["now"]);
+    EXPECT_EQ(paused["SunPhase"], before["SunPhase"]);
+    EXPECT_EQ(paused["Items"], before["Items"]);
+    EXPECT_EQ(paused["MouseX"], 100) << "messages still reach the game while paused";
+    EXPECT_EQ(after["update"], 320);
+    EXPECT_EQ(after["now"], 6400);
+    EXPECT_EQ(DumpsOf(script), dumps) << "the same script replayed differently";
+}
+
+TEST(FocusCommands, RecordedAsTheEngineReportsThem) {
+    TempFolder dir(true);
+    GameState = TGameState{};
+    QuitRequested = false;
+    GameSeed = 5;
+    ASSERT_TRUE(BindEngine(ExHeadless));
+    ASSERT_TRUE(GameStartUp(true));
+    std::FILE* out = std::fopen("rec.txt", "w");
+    ASSERT_NE(out, nullptr);
+    StartRecording(out);
+    ASSERT_TRUE(Core->StartManual(kUpdatesPerSecond));
+    Core->StepUpdate();
+    Core->PostMessage(ExWmActivateApp, 0, 0);
+    Core->StepUpdate();  // paused: no update to record
+    Core->PostMessage(ExWmActivateApp, 1, 0);
+    Core->StepUpdate();
+    Core->EndManual();
+    FinishRecording();
+    std::fclose(out);
+    UnbindEngine();
+    const std::string text = dir.Read("rec.txt");
+    EXPECT_EQ(text.substr(text.find("seed")), "seed 5\nupdate 1\nfocus out\nfocus in\nupdate 1\n");
 }
 
 }  // namespace

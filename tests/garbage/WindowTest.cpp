@@ -117,4 +117,30 @@ TEST(PaintSplash, ShowsTheLogoOrAPlainPanel) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
+// A close request on the splash posts the quit message; one for another window does not. The
+// request may come at any time before the splash closes, even while the game loads.
+TEST(CloseSplash, PostsTheQuitMessageAfterACloseRequestOnTheSplash) {
+    if (!SDL_getenv("DISPLAY")) GTEST_SKIP() << "needs a display";
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    // A second window, so that SDL's own quit on closing the last window plays no part.
+    SDL_Window* other = SDL_CreateWindow("other", 0, 0, 10, 10, SDL_WINDOW_HIDDEN);
+    ASSERT_NE(other, nullptr) << SDL_GetError();
+    for (bool onSplash : {true, false}) {
+        ASSERT_TRUE(OpenSplash(387, 334, 250, 100));
+        SDL_PumpEvents();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        SDL_Event close{};
+        close.type = SDL_WINDOWEVENT;
+        close.window.event = SDL_WINDOWEVENT_CLOSE;
+        close.window.windowID = SDL_GetWindowID(onSplash ? SplashWindow.Handle : other);
+        ASSERT_EQ(SDL_PushEvent(&close), 1);
+        WaitOnSplash(1);
+        CloseSplash();
+        EXPECT_EQ(SDL_HasEvent(SDL_QUIT), onSplash) << (onSplash ? "quit lost" : "quit posted");
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+    SDL_DestroyWindow(other);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
 }  // namespace
