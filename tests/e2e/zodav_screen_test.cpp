@@ -236,3 +236,37 @@ echo "exit $?" > result.txt
 }
 
 }  // namespace
+
+namespace {
+
+// A driver without framebuffer objects (Mesa told to hide them) falls back to a screen of the
+// display's size, says so, and the recording carries that size so that it replays the same.
+TEST(ZodavScreen, WithoutFramebufferObjectsTheScreenFillsTheDisplay) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    TempFolder folder;
+    folder.Write("garbage/.keep", "");
+    folder.Write("run.sh", R"sh(#!/bin/sh
+MESA_GL_VERSION_OVERRIDE=2.1 \
+MESA_EXTENSION_OVERRIDE="-GL_ARB_framebuffer_object -GL_EXT_framebuffer_object" \
+SDL_AUDIODRIVER=dummy "$1" --record rec.txt 2>err.txt &
+game=$!
+tries=0
+until grep -q "cannot draw offscreen" err.txt 2>/dev/null; do
+  tries=$((tries + 1)); [ $tries -gt 900 ] && break
+  sleep 0.1
+done
+kill -TERM $game
+wait $game
+echo "exit $?" > result.txt
+)sh");
+    e2e::Run(folder.path(), "xvfb-run -a -s '-screen 0 1366x768x24' sh run.sh " +
+                                e2e::Program("zodav") + " >/dev/null 2>&1");
+    EXPECT_EQ(e2e::ReadFile(folder / "result.txt"), "exit 0\n");
+    EXPECT_NE(e2e::ReadFile(folder / "err.txt").find("cannot draw offscreen"), std::string::npos);
+    EXPECT_NE(e2e::ReadFile(folder / "rec.txt").find("screen 1366 768\n"), std::string::npos);
+    ASSERT_EQ(e2e::Run(folder.path(),
+                       e2e::Program("zodav") + " --replay rec.txt --headless --dump d.jsonl"),
+              0);
+}
+
+}  // namespace
