@@ -181,12 +181,13 @@ bool ScaledPresentationAvailable() {
 }
 
 void BeginScreenFrame() {
+    present.offscreen = false;
+    // Without scaling the screen is the window, with the viewport the projection set up.
+    if (!present.available) return;
     int width = 0, height = 0;
     DrawableSize(width, height);
-    present.offscreen =
-        present.available && (width != present.screenWidth || height != present.screenHeight);
-    if (present.available)
-        present.calls.bind(GL_FRAMEBUFFER, present.offscreen ? present.framebuffer : 0);
+    present.offscreen = width != present.screenWidth || height != present.screenHeight;
+    present.calls.bind(GL_FRAMEBUFFER, present.offscreen ? present.framebuffer : 0);
     glViewport(0, 0, present.screenWidth, present.screenHeight);
 }
 

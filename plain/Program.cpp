@@ -130,6 +130,7 @@ int ZodavMain(int argc, char** argv) {
     runMode.modeSwitch = options.modeSwitch;
     runMode.headless = options.headless;
     runMode.replaying = !options.replay.empty();
+    CatchHangupAndQuitSignals();
     if (!StartSdl(options.headless)) {
         SDL_Quit();
         return Fail(
@@ -137,7 +138,6 @@ int ZodavMain(int argc, char** argv) {
             "replay without one)",
             1);
     }
-    CatchHangupAndQuitSignals();
     if (options.modeSwitch && !options.windowed) RestoreModeOnEveryExit();
     if (!options.record.empty()) {
         int w = 0, h = 0;

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "GLUse.h"
 #include "GLUsePresent.h"
@@ -24,11 +25,7 @@ int quitCode = 0;
 int cursorX = 0;
 int cursorY = 0;
 bool hadFocus = false;  // a window that never had the focus is never paused for losing it
-volatile std::sig_atomic_t quitSignal = 0;
-
-void OnQuitSignal(int) {
-    quitSignal = 1;
-}
+std::atomic<int> quitSignal{0};
 
 // The timer thread only raises a flag and wakes the loop; the tick itself runs on the loop's
 // thread.
@@ -193,12 +190,21 @@ int PointerDisplay() {
 
 void CatchHangupAndQuitSignals() {
     quitSignal = 0;
-    struct sigaction action {};
-    action.sa_handler = OnQuitSignal;
-    action.sa_flags = SA_RESTART;  // X calls interrupted by the signal must not fail
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGHUP, &action, nullptr);
-    sigaction(SIGQUIT, &action, nullptr);
+    // The four signals are blocked in every thread (the threads SDL, the sound and GL start later
+    // inherit the mask) and taken by one thread that only raises the flag: a handler running on a
+    // thread in the middle of an X call would make that call fail with EINTR, which Xlib takes for
+    // a lost connection.
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signalNumber : {SIGHUP, SIGINT, SIGQUIT, SIGTERM})
+        sigaddset(&set, signalNumber);
+    if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) return;
+    std::thread([set] {
+        for (;;) {
+            int signalNumber = 0;
+            if (sigwait(&set, &signalNumber) == 0) quitSignal = 1;
+        }
+    }).detach();
 }
 
 bool QuitSignalled() {

@@ -54,8 +54,8 @@ void GetVirtualScreenSize(int& width, int& height);
 // The display the pointer is on (the game's window opens there), 0 when unknown.
 int PointerDisplay();
 
-// SIGHUP and SIGQUIT end the game the way SIGINT and SIGTERM do (SDL turns those two into a quit
-// event): the loop and the replay driver see the request and shut down in order.
+// SIGHUP, SIGINT, SIGQUIT and SIGTERM all end the game in order: the loop and the replay driver
+// see the request and shut down as the window's close would. Call before SDL starts any thread.
 void CatchHangupAndQuitSignals();
 bool QuitSignalled();
 

@@ -1,6 +1,7 @@
 // One drawn frame of the ball game at 1024 x 768 in a real window (Xvfb with Mesa's software GL):
 // the main menu over 20 balls and 1501 sparks, next to a bare frame (clear and swap) and to the
-// same frame without its texts, in the same run. Needs a display (run under xvfb-run).
+// same frame without its texts, in the same run, and the full frame shown scaled in larger windows.
+// Needs a display (run under xvfb-run).
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
@@ -68,6 +69,22 @@ void BM_FrameWithoutTexts(benchmark::State& state) {
     }
 }
 
+// The full frame in a window of the given size: at 1024 x 768 it goes straight to the window, at
+// any other size it is drawn offscreen and shown scaled (one textured quad). Run under a display at
+// least 1920 x 1080 for the largest case.
+void BM_FullFrameInWindow(benchmark::State& state) {
+    SDL_SetWindowSize(MainWindow(), static_cast<int>(state.range(0)),
+                      static_cast<int>(state.range(1)));
+    SDL_PumpEvents();
+    FillScene();
+    for (auto _ : state) {
+        RenderFrame();
+        glFinish();
+    }
+    SDL_SetWindowSize(MainWindow(), kWidth, kHeight);
+    SDL_PumpEvents();
+}
+
 void BM_BareFrame(benchmark::State& state) {
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -93,6 +110,13 @@ int main(int argc, char** argv) {
     BENCHMARK(BM_BareFrame)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
     BENCHMARK(BM_FullFrame)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
     BENCHMARK(BM_FrameWithoutTexts)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly();
+    BENCHMARK(BM_FullFrameInWindow)
+        ->Args({kWidth, kHeight})
+        ->Args({1366, 768})
+        ->Args({1920, 1080})
         ->Unit(benchmark::kMillisecond)
         ->Repetitions(5)
         ->ReportAggregatesOnly();

@@ -75,7 +75,7 @@ TEST(ZodavSpine, PointerMappingAndTicks) {
     const auto d = Replay(folder,
                           "screen 1024 768\nmouse 512 384\ntick 1\ndump\n"
                           "mouse 0 768\ntick 2\ndump\n"
-                          "press left\npress right\ndump\nrelease right\ndump\n");
+                          "press left\npress right\ndump\ntick 1\nrelease right\ndump\n");
     ASSERT_EQ(d.size(), 4u);
     EXPECT_NEAR(d[0]["pointerX"].get<double>(), 13.0, 1e-5);
     EXPECT_NEAR(d[0]["pointerY"].get<double>(), 9.6, 1e-5);

@@ -128,10 +128,78 @@ TEST_F(Spine, ButtonMessagesSetAndClearFlags) {
     WindowProcedure({MessageType::RButtonDown, 0});
     EXPECT_EQ(spine.leftHeld, 1);
     EXPECT_EQ(spine.rightHeld, 1);
+    Tick();  // the presses are seen: a release now takes effect at once
     WindowProcedure({MessageType::LButtonUp, 0});
     WindowProcedure({MessageType::RButtonUp, 0});
     EXPECT_EQ(spine.leftHeld, 0);
     EXPECT_EQ(spine.rightHeld, 0);
+}
+
+TEST_F(Spine, AClickShorterThanATickActsOnTheNextTick) {
+    struct Case {
+        const char* name;
+        MessageType down, up;
+        std::uint8_t ::Spine::*held;
+        bool click;
+    } cases[] = {
+        {"left tap", MessageType::LButtonDown, MessageType::LButtonUp, &::Spine::leftHeld, true},
+        {"right tap", MessageType::RButtonDown, MessageType::RButtonUp, &::Spine::rightHeld, true},
+        {"no tap: nothing moves", MessageType::LButtonDown, MessageType::LButtonUp,
+         &::Spine::leftHeld, false},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        StartNewGame(1, 1);  // the whirlwind acts on every tick its button is held
+        gameState.maxBalls = 0;
+        for (Ball& b : balls.BallPool)
+            b = Ball{};
+        Ball& ball = balls.BallPool[0];
+        ball.alive = 1;
+        ball.radius = 1;
+        ball.position = {14, 9.6f};
+        SetReplayCursorPos(512, 384);  // the field point (13, 9.6)
+        if (c.click) {
+            WindowProcedure({c.down, 0});
+            WindowProcedure({c.up, 0});
+            EXPECT_EQ(spine.*c.held, 1) << c.name << ": no tick has seen the press yet";
+        }
+        Tick();
+        EXPECT_EQ(ball.velocity.x != 0 || ball.velocity.y != 0, c.click) << c.name;
+        EXPECT_EQ(spine.*c.held, 0) << c.name << ": released once the tick has run";
+        // A press, a release and a press again between ticks is a button held down.
+        WindowProcedure({c.down, 0});
+        WindowProcedure({c.up, 0});
+        WindowProcedure({c.down, 0});
+        Tick();
+        EXPECT_EQ(spine.*c.held, 1) << c.name;
+    }
+}
+
+TEST_F(Spine, LosingTheFocusPausesPlayOnly) {
+    struct Case {
+        std::uint8_t screen;
+        std::uint8_t after;
+    } cases[] = {
+        {kScreenPlay, kScreenMainMenu},     {kScreenHelp, kScreenHelp},
+        {kScreenMainMenu, kScreenMainMenu}, {kScreenOptions, kScreenOptions},
+        {kScreenGameOver, kScreenGameOver}, {kScreenLevelChoice, kScreenLevelChoice},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        spine.gameInProgress = 1;
+        gameState.screenState = c.screen;
+        WindowProcedure({MessageType::FocusOut, 0});
+        EXPECT_EQ(gameState.screenState, c.after) << int(c.screen);
+        EXPECT_EQ(spine.gameInProgress, 1);
+        // The focus coming back changes nothing: Esc resumes, as after Esc.
+        WindowProcedure({MessageType::FocusIn, 0});
+        EXPECT_EQ(gameState.screenState, c.after) << int(c.screen);
+    }
+    // Paused from play, Esc on the main menu resumes the game.
+    gameState.screenState = kScreenPlay;
+    WindowProcedure({MessageType::FocusOut, 0});
+    Key(kVkEscape);
+    EXPECT_EQ(gameState.screenState, kScreenPlay);
 }
 
 TEST_F(Spine, TicksBeforeReadyDoNothing) {
