@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -162,20 +163,23 @@ std::vector<std::string> DumpsOf(const std::string& script) {
     GameState = TGameState{};
     QuitRequested = false;
     GameSeed.reset();
-    std::string error;
-    auto commands = ParseReplay(script, "focus.txt", &error);
-    EXPECT_TRUE(commands) << error;
-    if (!commands || !BindEngine(ExHeadless)) return {};
-    std::vector<std::string> lines;
+    dir.Write("focus.txt", script);
+    if (!BindEngine(ExHeadless)) return {};
     if (GameStartUp(true)) {
-        std::FILE* dump = std::fopen("dump.jsonl", "w+");
-        RunReplay(*commands, dump, false);
-        std::rewind(dump);
-        for (char line[65536]; std::fgets(line, sizeof line, dump);)
-            lines.emplace_back(line);
-        std::fclose(dump);
+        media::OutputFile dump;
+        std::FILE* in = std::fopen("focus.txt", "r");
+        EXPECT_TRUE(dump.Open("dump.jsonl", "dump") && in != nullptr);
+        if (in != nullptr) {
+            EXPECT_EQ(RunReplayStream(in, "focus.txt", &dump, false), 0);
+            std::fclose(in);
+        }
+        dump.Close();
     }
     UnbindEngine();
+    std::vector<std::string> lines;
+    std::istringstream text(dir.Read("dump.jsonl"));
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(line);
     return lines;
 }
 
@@ -220,9 +224,9 @@ TEST(FocusCommands, RecordedAsTheEngineReportsThem) {
     GameSeed = 5;
     ASSERT_TRUE(BindEngine(ExHeadless));
     ASSERT_TRUE(GameStartUp(true));
-    std::FILE* out = std::fopen("rec.txt", "w");
-    ASSERT_NE(out, nullptr);
-    StartRecording(out);
+    media::OutputFile out;
+    ASSERT_TRUE(out.Open("rec.txt", "recording"));
+    StartRecording(&out);
     ASSERT_TRUE(Core->StartManual(kUpdatesPerSecond));
     Core->StepUpdate();
     Core->PostMessage(ExWmActivateApp, 0, 0);
@@ -231,7 +235,7 @@ TEST(FocusCommands, RecordedAsTheEngineReportsThem) {
     Core->StepUpdate();
     Core->EndManual();
     FinishRecording();
-    std::fclose(out);
+    EXPECT_TRUE(out.Close());
     UnbindEngine();
     const std::string text = dir.Read("rec.txt");
     EXPECT_EQ(text.substr(text.find("seed")), "seed 5\nupdate 1\nfocus out\nfocus in\nupdate 1\n");
