@@ -30,16 +30,16 @@ Json GameStateJson() {
                 {"score", g.score},
                 {"ticksPlayed", g.ticksPlayed},
                 {"timeBonus", g.timeBonus},
-                {"ready", g.ready != 0},
+                {"ready", g.ready},
                 {"gameType", static_cast<int>(g.gameType)},
                 {"damping", g.damping},
                 {"weapon", static_cast<int>(g.weapon)},
                 {"markDuration", g.markDuration},
-                {"tintAlways", g.tintAlways != 0},
-                {"textureProcessing", g.textureProcessing != 0},
-                {"textureFull", g.textureFull != 0},
-                {"soundsOn", g.soundsOn != 0},
-                {"musicOn", g.musicOn != 0},
+                {"tintAlways", g.tintAlways},
+                {"textureProcessing", g.textureProcessing},
+                {"textureFull", g.textureFull},
+                {"soundsOn", g.soundsOn},
+                {"musicOn", g.musicOn},
                 {"soundVolume", g.soundVolume},
                 {"musicVolume", g.musicVolume},
                 {"particleLevel", g.particleLevel}};
@@ -47,9 +47,9 @@ Json GameStateJson() {
 
 void AddSpine(Json& j) {
     const Spine& s = spine;
-    j["gameInProgress"] = s.gameInProgress != 0;
-    j["leftHeld"] = s.leftHeld != 0;
-    j["rightHeld"] = s.rightHeld != 0;
+    j["gameInProgress"] = s.gameInProgress;
+    j["leftHeld"] = s.leftHeld;
+    j["rightHeld"] = s.rightHeld;
     j["pointerPixelX"] = s.pointerPixelX;
     j["pointerPixelY"] = s.pointerPixelY;
     j["pointerX"] = s.pointerX;
@@ -86,8 +86,8 @@ Json BallsJson() {
 Json Text(const TTextElement& t) {
     return Json{{"text", media::Cp1251ToUtf8(t.text)},
                 {"align", t.align},
-                {"visible", t.visible != 0},
-                {"hover", t.hover != 0},
+                {"visible", t.visible},
+                {"hover", t.hover},
                 {"appear", t.appear},
                 {"x", t.x},
                 {"y", t.y}};
@@ -96,8 +96,8 @@ Json Text(const TTextElement& t) {
 Json Sound(const TSound& s) {
     const std::uint32_t active = s.handle ? BASS_ChannelIsActive(s.handle) : BASS_ACTIVE_STOPPED;
     // A slot whose file could not be read holds no stream: it is not reported as loaded.
-    return Json{{"loaded", s.loaded != 0 && s.handle != 0},
-                {"started", s.started != 0},
+    return Json{{"loaded", s.loaded && s.handle != 0},
+                {"started", s.started},
                 {"playing", active == BASS_ACTIVE_PLAYING},
                 {"paused", active == BASS_ACTIVE_PAUSED},
                 {"file", s.file}};

@@ -209,7 +209,7 @@ void GameInitialisation(std::uint64_t seed) {
 }
 
 void Tick() {
-    if (gameState.ready != 1 || spine.shutDown) return;
+    if (!gameState.ready || spine.shutDown) return;
     SoundUpdate();
     spine.tick += 1;
     if (gameState.screenState == kScreenPlay)

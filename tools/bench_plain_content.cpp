@@ -47,10 +47,7 @@ void BM_DecodeDemoMusic(benchmark::State& state) {
         state.SkipWithError("no audio device");
         return;
     }
-    // This file lies in tools/ of the source tree, beside demo/.
-    const std::string file =
-        (std::filesystem::path(__FILE__).parent_path().parent_path() / "demo/garbage/chiptune.mp3")
-            .string();
+    const std::string file = GAMES_SOURCE_DIR "/demo/garbage/chiptune.mp3";
     for (auto _ : state) {
         const HSTREAM stream = BASS_StreamCreateFile(0, file.c_str(), 0, 0, 0);
         if (stream == 0) state.SkipWithError("the demo music does not decode");

@@ -81,7 +81,10 @@ TEST(StreamedMusic, LoopedTrackGoesOnPastADamagedFrame) {
     ASSERT_TRUE(capture.Ready());
     ResetAllState();
     ASSERT_NE(BASS_Init(-1, 44100, 0, nullptr, nullptr), 0);
-    gameState.ready = 1;  // main menu: the tick runs
+    spine.screenWidth = 1024;
+    spine.screenHeight = 768;
+    SetViewAndField();
+    gameState.ready = true;  // main menu: the tick runs
     SoundLoad(content.Music, dir / "damaged.mp3", true, 1.0f, true);
     SoundPlay(content.Music);
     bool alwaysPlaying = true;
