@@ -270,3 +270,46 @@ echo "exit $?" > result.txt
 }
 
 }  // namespace
+
+namespace {
+
+// A second window taking the focus from the game's window: recorded as focus in, then focus out
+// (a window that never had the focus records nothing), and the recording replays.
+TEST(ZodavScreen, ASecondWindowTakingTheFocusIsRecorded) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    TempFolder folder;
+    folder.Write("garbage/.keep", "");
+    folder.Write("run.sh", R"sh(#!/bin/sh
+SDL_AUDIODRIVER=dummy "$1" --windowed --record rec.txt 2>err.txt &
+game=$!
+wait_for() {
+  tries=0
+  until xdotool search --name "$1" >/dev/null 2>&1; do
+    tries=$((tries + 1)); [ $tries -gt 900 ] && return 1
+    sleep 0.1
+  done
+}
+wait_for "Match 3 game"
+xdotool windowfocus --sync "$(xdotool search --name "Match 3 game" | head -1)"
+xmessage -name other -title other "over the game" &
+other=$!
+wait_for other
+xdotool windowfocus --sync "$(xdotool search --name other | head -1)"
+kill -TERM $game
+wait $game
+echo "exit $?" > result.txt
+kill $other
+)sh");
+    e2e::Run(folder.path(), "xvfb-run -a -s '-screen 0 1024x768x24' sh run.sh " +
+                                e2e::Program("zodav") + " >/dev/null 2>&1");
+    EXPECT_EQ(e2e::ReadFile(folder / "result.txt"), "exit 0\n");
+    const std::string rec = e2e::ReadFile(folder / "rec.txt");
+    const size_t in = rec.find("focus in\n");
+    ASSERT_NE(in, std::string::npos) << rec;
+    EXPECT_NE(rec.find("focus out\n", in), std::string::npos) << rec;
+    EXPECT_EQ(e2e::Run(folder.path(),
+                       e2e::Program("zodav") + " --replay rec.txt --headless --dump d.jsonl"),
+              0);
+}
+
+}  // namespace
