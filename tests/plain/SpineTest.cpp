@@ -139,7 +139,7 @@ TEST_F(Spine, AClickShorterThanATickActsOnTheNextTick) {
     struct Case {
         const char* name;
         MessageType down, up;
-        std::uint8_t ::Spine::*held;
+        bool ::Spine::*held;
         bool click;
     } cases[] = {
         {"left tap", MessageType::LButtonDown, MessageType::LButtonUp, &::Spine::leftHeld, true},
@@ -149,7 +149,8 @@ TEST_F(Spine, AClickShorterThanATickActsOnTheNextTick) {
     };
     for (const Case& c : cases) {
         SetUp();
-        StartNewGame(1, 1);  // the whirlwind acts on every tick its button is held
+        StartNewGame(Weapon::Whirlwind,
+                     GameType::Collisions);  // acts on every tick its button is held
         gameState.maxBalls = 0;
         for (Ball& b : balls.BallPool)
             b = Ball{};
@@ -161,17 +162,17 @@ TEST_F(Spine, AClickShorterThanATickActsOnTheNextTick) {
         if (c.click) {
             WindowProcedure({c.down, 0});
             WindowProcedure({c.up, 0});
-            EXPECT_EQ(spine.*c.held, 1) << c.name << ": no tick has seen the press yet";
+            EXPECT_EQ(spine.*c.held, true) << c.name << ": no tick has seen the press yet";
         }
         Tick();
         EXPECT_EQ(ball.velocity.x != 0 || ball.velocity.y != 0, c.click) << c.name;
-        EXPECT_EQ(spine.*c.held, 0) << c.name << ": released once the tick has run";
+        EXPECT_EQ(spine.*c.held, false) << c.name << ": released once the tick has run";
         // A press, a release and a press again between ticks is a button held down.
         WindowProcedure({c.down, 0});
         WindowProcedure({c.up, 0});
         WindowProcedure({c.down, 0});
         Tick();
-        EXPECT_EQ(spine.*c.held, 1) << c.name;
+        EXPECT_EQ(spine.*c.held, true) << c.name;
     }
 }
 
