@@ -160,6 +160,24 @@ void RunTick() {
     timer.tick();
 }
 
+void HandleEvent(WindowProc procedure, const SDL_Event& event) {
+    if (event.type == tickEventType && tickEventType != 0) {
+        RunTick();
+        return;
+    }
+    Message message;
+    if (Translate(event, message)) Dispatch(procedure, message);
+}
+
+// A quit signal: the input that arrived before it still reaches the game (and the recording),
+// then the window closes as the player would close it.
+void EndOnSignal(WindowProc procedure) {
+    SDL_Event event;
+    while (!quitPosted && SDL_PollEvent(&event))
+        if (event.type != tickEventType) HandleEvent(procedure, event);
+    if (!quitPosted) Dispatch(procedure, Message{MessageType::Destroy, 0});
+}
+
 }  // namespace
 
 SDL_Window* MainWindow() {
@@ -245,14 +263,8 @@ int CreateMainWindow(WindowProc windowProcedure, int width, int height,
     }
     SDL_Event event;
     while (!quitPosted && SDL_WaitEvent(&event)) {
-        if (QuitSignalled()) Dispatch(windowProcedure, Message{MessageType::Destroy, 0});
-        if (quitPosted) break;
-        if (event.type == tickEventType && tickEventType != 0) {
-            RunTick();
-            continue;
-        }
-        Message message;
-        if (Translate(event, message)) Dispatch(windowProcedure, message);
+        HandleEvent(windowProcedure, event);
+        if (QuitSignalled() && !quitPosted) EndOnSignal(windowProcedure);
     }
     SDL_DestroyWindow(window);
     window = nullptr;

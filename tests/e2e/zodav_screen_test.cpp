@@ -273,9 +273,9 @@ echo "exit $?" > result.txt
 
 namespace {
 
-// A second window taking the focus from the game's window: recorded as focus in, then focus out
-// (a window that never had the focus records nothing), and the recording replays.
-TEST(ZodavScreen, ASecondWindowTakingTheFocusIsRecorded) {
+// A second window taking the focus from the game's window during play: the main menu shows (the
+// game paused), the recording holds focus in and focus out, and replays to the paused game.
+TEST(ZodavScreen, ASecondWindowTakingTheFocusPausesTheGame) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
     TempFolder folder;
     folder.Write("garbage/.keep", "");
@@ -289,27 +289,49 @@ wait_for() {
     sleep 0.1
   done
 }
+# The exit row's box (main menu only) at screen pixel (420, $4).
+menu_shows() {
+  import -window root -crop 1x1+420+$1 txt:- 2>/dev/null |
+    grep -o 'srgb([0-9,]*)' | awk -F'[(,)]' '$3 - $2 > 25 { f = 1 } END { exit !f }'
+}
 wait_for "Match 3 game"
 xdotool windowfocus --sync "$(xdotool search --name "Match 3 game" | head -1)"
+tries=0
+until menu_shows "$4"; do tries=$((tries + 1)); [ $tries -gt 900 ] && break; sleep 0.1; done
+# New game, then a level row (on the main menu the level row's place is empty), until play.
+tries=0
+while menu_shows "$4"; do
+  tries=$((tries + 1)); [ $tries -gt 300 ] && break
+  xdotool mousemove 510 "$2" click 1 sleep 0.2 mousemove 510 "$3" click 1 sleep 0.2
+done
 xmessage -name other -title other "over the game" &
 other=$!
 wait_for other
 xdotool windowfocus --sync "$(xdotool search --name other | head -1)"
+tries=0
+until menu_shows "$4"; do tries=$((tries + 1)); [ $tries -gt 900 ] && break; sleep 0.1; done
 kill -TERM $game
 wait $game
 echo "exit $?" > result.txt
 kill $other
 )sh");
     e2e::Run(folder.path(), "xvfb-run -a -s '-screen 0 1024x768x24' sh run.sh " +
-                                e2e::Program("zodav") + " >/dev/null 2>&1");
+                                e2e::Program("zodav") + " " + std::to_string(RowY(6)) + " " +
+                                std::to_string(RowY(2)) + " " + std::to_string(RowY(9)) +
+                                " >/dev/null 2>&1");
     EXPECT_EQ(e2e::ReadFile(folder / "result.txt"), "exit 0\n");
     const std::string rec = e2e::ReadFile(folder / "rec.txt");
     const size_t in = rec.find("focus in\n");
     ASSERT_NE(in, std::string::npos) << rec;
     EXPECT_NE(rec.find("focus out\n", in), std::string::npos) << rec;
-    EXPECT_EQ(e2e::Run(folder.path(),
+    folder.Write("rec.txt", rec + "dump\n");
+    ASSERT_EQ(e2e::Run(folder.path(),
                        e2e::Program("zodav") + " --replay rec.txt --headless --dump d.jsonl"),
               0);
+    const auto d = e2e::ReadDumps(folder / "d.jsonl");
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0]["screenState"], 2);
+    EXPECT_EQ(d[0]["gameInProgress"], true);
 }
 
 }  // namespace
