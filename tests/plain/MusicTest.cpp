@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -37,6 +38,12 @@ int OpenFiles() {
     return count;
 }
 
+// Closes the audio device at the end of a test, also one that stopped at a failed assertion: the
+// capture's pipe must not be left with a writer.
+struct ClosesDevice {
+    ~ClosesDevice() { BASS_Free(); }
+};
+
 }  // namespace
 
 // 13 minutes decode to 137 MB at the mixer's rate, past the 128 MiB that an effect may take: as
@@ -49,6 +56,7 @@ TEST(StreamedMusic, TrackPastTheDecodedCapPlaysToItsEndInLittleMemory) {
     FastAudioCapture capture(dir.path());
     ASSERT_TRUE(capture.Ready());
     ASSERT_NE(BASS_Init(-1, 44100, 0, nullptr, nullptr), 0);
+    const ClosesDevice closes;
     EXPECT_EQ(BASS_StreamCreateFile(0, (dir / "long.mp3").c_str(), 0, 0, 0), 0u)
         << "effects lost their decoded-size cap";
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FORMAT);
@@ -63,12 +71,12 @@ TEST(StreamedMusic, TrackPastTheDecodedCapPlaysToItsEndInLittleMemory) {
         [&] { peak = std::max(peak, ResidentKb()); });
     BASS_Free();
     ASSERT_TRUE(ended) << "still playing after " << capture.Seconds() << " s of output";
-    EXPECT_GE(capture.Seconds(), 13 * 60 + 10) << "the track ended early";
+    // The driver writes silence from the moment the device opens, so the track is timed from
+    // its first sound.
     const std::vector<int> peaks = capture.Peaks();
-    EXPECT_GT(
-        AudibleSeconds({peaks.begin(), peaks.begin() + std::min<std::size_t>(2000, peaks.size())}),
-        5)
-        << "the track's music was not heard";
+    const auto first = std::find_if(peaks.begin(), peaks.end(), [](int p) { return p > 1000; });
+    EXPECT_GT(AudibleSeconds(peaks), 5) << "the track's music was not heard";
+    EXPECT_GE((peaks.end() - first) * 0.01, 13 * 60 + 10) << "the track ended early";
     EXPECT_LT(peak - before, 30 * 1024) << "memory grew with the track's length";
 }
 
@@ -81,6 +89,7 @@ TEST(StreamedMusic, LoopedTrackGoesOnPastADamagedFrame) {
     ASSERT_TRUE(capture.Ready());
     ResetAllState();
     ASSERT_NE(BASS_Init(-1, 44100, 0, nullptr, nullptr), 0);
+    const ClosesDevice closes;
     spine.screenWidth = 1024;
     spine.screenHeight = 768;
     SetViewAndField();
