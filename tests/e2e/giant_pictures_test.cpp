@@ -12,18 +12,7 @@
 
 namespace {
 
-// AddressSanitizer keeps freed memory in quarantine and adds its shadow: bounds grow under it.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr long kMemorySlack = 3;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr long kMemorySlack = 3;
-#else
-constexpr long kMemorySlack = 1;
-#endif
-#else
-constexpr long kMemorySlack = 1;
-#endif
+using giant::kMemorySlack;
 
 struct Finished {
     int exitCode = -1;

@@ -15,6 +15,19 @@ namespace giant {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// AddressSanitizer keeps freed memory in quarantine and adds its shadow: bounds grow under it.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr long kMemorySlack = 3;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr long kMemorySlack = 3;
+#else
+inline constexpr long kMemorySlack = 1;
+#endif
+#else
+inline constexpr long kMemorySlack = 1;
+#endif
+
 inline void Put16(Bytes& v, std::uint32_t x) {
     v.push_back(x & 0xFF);
     v.push_back((x >> 8) & 0xFF);

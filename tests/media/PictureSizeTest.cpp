@@ -17,21 +17,9 @@
 namespace {
 
 using giant::Bytes;
+using giant::kMemorySlack;
 using giant::Put16;
 using giant::Put32;
-
-// AddressSanitizer keeps freed memory in quarantine and adds its shadow: bounds grow under it.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr long kMemorySlack = 3;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr long kMemorySlack = 3;
-#else
-constexpr long kMemorySlack = 1;
-#endif
-#else
-constexpr long kMemorySlack = 1;
-#endif
 
 long ResidentKb() {
     std::ifstream statm("/proc/self/statm");
