@@ -120,18 +120,23 @@ TEST(CheckReplay, FilesAreNamedWithTheirTrueFault) {
 
 namespace {
 
+// A headless game seeded with `seed`, recording into rec.txt of the current folder, its engine
+// stepped by hand.
+void StartRecordedGame(uint64_t seed, media::OutputFile* out) {
+    GameSeed = seed;
+    ASSERT_TRUE(BindEngine(ExHeadless));
+    ASSERT_TRUE(GameStartUp(true));
+    ASSERT_TRUE(out->Open("rec.txt", "recording"));
+    StartRecording(out);
+    ASSERT_TRUE(Core->StartManual(kUpdatesPerSecond));
+}
+
 // What live play records must read back as the same commands.
 TEST(Recording, WritesWhatTheReaderReads) {
     TempFolder dir(true);
-    GameState = TGameState{};
-    QuitRequested = false;
-    GameSeed = 77;
-    ASSERT_TRUE(BindEngine(ExHeadless));
-    ASSERT_TRUE(GameStartUp(true));
     media::OutputFile out;
-    ASSERT_TRUE(out.Open("rec.txt", "recording"));
-    StartRecording(&out);
-    ASSERT_TRUE(Core->StartManual(kUpdatesPerSecond));
+    StartRecordedGame(77, &out);
+    ASSERT_FALSE(HasFatalFailure());
     for (int i = 0; i < 3; ++i)
         Core->StepUpdate();
     Core->PostMessage(ExWmMouseMove, 0, ExMakeLParam(10, 20));
@@ -219,15 +224,9 @@ TEST(FocusCommands, NothingMovesWhileTheFocusIsOut) {
 
 TEST(FocusCommands, RecordedAsTheEngineReportsThem) {
     TempFolder dir(true);
-    GameState = TGameState{};
-    QuitRequested = false;
-    GameSeed = 5;
-    ASSERT_TRUE(BindEngine(ExHeadless));
-    ASSERT_TRUE(GameStartUp(true));
     media::OutputFile out;
-    ASSERT_TRUE(out.Open("rec.txt", "recording"));
-    StartRecording(&out);
-    ASSERT_TRUE(Core->StartManual(kUpdatesPerSecond));
+    StartRecordedGame(5, &out);
+    ASSERT_FALSE(HasFatalFailure());
     Core->StepUpdate();
     Core->PostMessage(ExWmActivateApp, 0, 0);
     Core->StepUpdate();  // paused: no update to record
