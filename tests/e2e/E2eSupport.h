@@ -41,4 +41,15 @@ inline std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Runs Zodav headless on `script` (the header is added) in `folder`, its messages in err.txt;
+// returns its dumps, and its exit code through `code`.
+inline std::vector<nlohmann::json> ZodavReplay(const TempFolder& folder, const std::string& script,
+                                               int* code = nullptr) {
+    folder.Write("s.txt", "zodav-replay 1\n" + script);
+    const int rc = Run(folder.path(),
+                       Program("zodav") + " --replay s.txt --headless --dump d.jsonl 2>err.txt");
+    if (code) *code = rc;
+    return ReadDumps(folder / "d.jsonl");
+}
+
 }  // namespace e2e

@@ -25,26 +25,20 @@ std::string Tap(int row) {
     return "mouse 510 " + std::to_string(RowY(row)) + "\npress left\nrelease left\ntick 1\n";
 }
 
-std::vector<json> Replay(const TempFolder& folder, const std::string& script, int* code = nullptr) {
-    folder.Write("s.txt", "zodav-replay 1\n" + script);
-    const int rc = e2e::Run(folder.path(), e2e::Program("zodav") +
-                                               " --replay s.txt --headless --dump d.jsonl"
-                                               " 2>err.txt");
-    if (code) *code = rc;
-    return e2e::ReadDumps(folder / "d.jsonl");
-}
+using e2e::ZodavReplay;
 
 TEST(ZodavScreen, TapsAndFocusChangesInReplays) {
     TempFolder folder;
     folder.Write("garbage/.keep", "");
     int code = 0;
-    const auto d = Replay(folder,
-                          "seed 4\ntick 2\n" + Tap(6) + "dump\n" +  // new game: the level choice
-                              Tap(2) + "dump\n" +                   // a level row: play
-                              "tick 5\nfocus out\ndump\n"           // paused as by Esc
-                              "tick 5\nfocus in\ndump\n"            // still paused
-                              "key 27\ntick 1\ndump\n",             // Esc resumes
-                          &code);
+    const auto d =
+        ZodavReplay(folder,
+                    "seed 4\ntick 2\n" + Tap(6) + "dump\n" +  // new game: the level choice
+                        Tap(2) + "dump\n" +                   // a level row: play
+                        "tick 5\nfocus out\ndump\n"           // paused as by Esc
+                        "tick 5\nfocus in\ndump\n"            // still paused
+                        "key 27\ntick 1\ndump\n",             // Esc resumes
+                    &code);
     ASSERT_EQ(code, 0) << e2e::ReadFile(folder / "err.txt");
     ASSERT_EQ(d.size(), 5u);
     EXPECT_EQ(d[0]["screenState"], 5);
@@ -58,11 +52,11 @@ TEST(ZodavScreen, TapsAndFocusChangesInReplays) {
     // The same script gives the same dumps again.
     TempFolder again;
     again.Write("garbage/.keep", "");
-    EXPECT_EQ(Replay(again, e2e::ReadFile(folder / "s.txt").substr(15)), d);
+    EXPECT_EQ(ZodavReplay(again, e2e::ReadFile(folder / "s.txt").substr(15)), d);
 
     for (const char* bad : {"focus\n", "focus sideways\n", "focus out in\n"}) {
         TempFolder f;
-        Replay(f, bad, &code);
+        ZodavReplay(f, bad, &code);
         EXPECT_EQ(code, 2) << bad;
     }
 }

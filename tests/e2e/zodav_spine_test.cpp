@@ -11,20 +11,12 @@ namespace {
 
 using nlohmann::json;
 
-// Runs a headless replay of `script` (the header is added) and returns its dumps.
-std::vector<json> Replay(const TempFolder& folder, const std::string& script, int* code = nullptr) {
-    folder.Write("s.txt", "zodav-replay 1\n" + script);
-    const int rc = e2e::Run(folder.path(), e2e::Program("zodav") +
-                                               " --replay s.txt --headless --dump d.jsonl"
-                                               " 2>err.txt");
-    if (code) *code = rc;
-    return e2e::ReadDumps(folder / "d.jsonl");
-}
+using e2e::ZodavReplay;
 
 TEST(ZodavSpine, StartStateIsTheMainMenu) {
     TempFolder folder;
     int code = 0;
-    const auto dumps = Replay(folder, "seed 3\ndump\n", &code);
+    const auto dumps = ZodavReplay(folder, "seed 3\ndump\n", &code);
     ASSERT_EQ(code, 0);
     ASSERT_EQ(dumps.size(), 1u);
     const json& d = dumps[0];
@@ -50,13 +42,13 @@ TEST(ZodavSpine, StartStateIsTheMainMenu) {
 
 TEST(ZodavSpine, KeysActAtOnceOnEveryScreen) {
     TempFolder folder;
-    const auto d = Replay(folder,
-                          "key 27\ndump\n"           // main menu, no game: nothing
-                          "key 112\ndump\n"          // help
-                          "key 112\ndump\n"          // back to the main menu
-                          "key 112\nkey 27\ndump\n"  // help, then Esc: main menu
-                          "key 81\nkey 87\nkey 192\ndump\n"
-                          "key 81\nkey 87\nkey 192\ndump\n");
+    const auto d = ZodavReplay(folder,
+                               "key 27\ndump\n"           // main menu, no game: nothing
+                               "key 112\ndump\n"          // help
+                               "key 112\ndump\n"          // back to the main menu
+                               "key 112\nkey 27\ndump\n"  // help, then Esc: main menu
+                               "key 81\nkey 87\nkey 192\ndump\n"
+                               "key 81\nkey 87\nkey 192\ndump\n");
     ASSERT_EQ(d.size(), 6u);
     EXPECT_EQ(d[0]["screenState"], 2);
     EXPECT_EQ(d[1]["screenState"], 1);
@@ -72,10 +64,10 @@ TEST(ZodavSpine, KeysActAtOnceOnEveryScreen) {
 
 TEST(ZodavSpine, PointerMappingAndTicks) {
     TempFolder folder;
-    const auto d = Replay(folder,
-                          "screen 1024 768\nmouse 512 384\ntick 1\ndump\n"
-                          "mouse 0 768\ntick 2\ndump\n"
-                          "press left\npress right\ndump\ntick 1\nrelease right\ndump\n");
+    const auto d = ZodavReplay(folder,
+                               "screen 1024 768\nmouse 512 384\ntick 1\ndump\n"
+                               "mouse 0 768\ntick 2\ndump\n"
+                               "press left\npress right\ndump\ntick 1\nrelease right\ndump\n");
     ASSERT_EQ(d.size(), 4u);
     EXPECT_NEAR(d[0]["pointerX"].get<double>(), 13.0, 1e-5);
     EXPECT_NEAR(d[0]["pointerY"].get<double>(), 9.6, 1e-5);
@@ -92,7 +84,7 @@ TEST(ZodavSpine, PointerMappingAndTicks) {
 
 TEST(ZodavSpine, ScreenLineSetsTheHeadlessScreen) {
     TempFolder folder;
-    const auto d = Replay(folder, "screen 1300 740\ndump\n");
+    const auto d = ZodavReplay(folder, "screen 1300 740\ndump\n");
     ASSERT_EQ(d.size(), 1u);
     EXPECT_EQ(d[0]["screenWidth"], 1300);
     EXPECT_EQ(d[0]["fieldRight"], 32.0);
@@ -102,8 +94,8 @@ TEST(ZodavSpine, ScreenLineSetsTheHeadlessScreen) {
 TEST(ZodavSpine, SameSeedSameDumps) {
     TempFolder a, b;
     const std::string script = "seed 42\ntick 200\ndump\nkey 112\ntick 5\ndump\n";
-    const auto da = Replay(a, script);
-    const auto db = Replay(b, script);
+    const auto da = ZodavReplay(a, script);
+    const auto db = ZodavReplay(b, script);
     ASSERT_EQ(da.size(), 2u);
     EXPECT_EQ(da, db);
 }
@@ -135,7 +127,7 @@ TEST(ZodavSpine, MalformedReplayNamesFileAndLine) {
     for (const char* body : scripts) {
         TempFolder folder;
         int code = 0;
-        Replay(folder, std::string("dump\n") + body, &code);
+        ZodavReplay(folder, std::string("dump\n") + body, &code);
         EXPECT_EQ(code, 2) << body;
         const std::string err = e2e::ReadFile(folder / "err.txt");
         EXPECT_NE(err.find("s.txt:"), std::string::npos) << err;
