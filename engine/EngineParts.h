@@ -167,16 +167,22 @@ class TextureStore final : public ITextureStore {
     std::vector<Texture> textures_;  // id = index + 1
 };
 
-// One glyph of a font, its GL texture made at the first draw.
+// One glyph of a font and its place in the font's textures.
 struct Glyph {
     media::GlyphBitmap bitmap;
-    unsigned name = 0;
+    int page = -1;  // index into Font::pages; -1: nothing to draw
+    int x = 0;      // top-left texel of the bitmap in its page
+    int y = 0;
 };
 
+// A font's glyphs packed into a few square alpha textures ("pages"), made at the first draw, so
+// a line of text binds a texture once per page instead of once per letter.
 struct Font {
     int ascender = 0;
     int descender = 0;
     std::array<Glyph, 256> glyphs;  // by Latin-1 byte
+    int pageSize = 0;               // 0 until the pages are made
+    std::vector<unsigned> pages;    // GL texture names
 };
 
 class Renderer final : public IRenderer, public IFont {
@@ -201,7 +207,7 @@ class Renderer final : public IRenderer, public IFont {
 
   private:
     Font* FontOf(int font);
-    void DrawGlyph(Glyph& glyph, float x, float y);
+    void MakePages(Font& font);
     Log& log_;
     WindowHost& host_;
     std::vector<std::unique_ptr<Font>> fonts_;  // handle = index + 1

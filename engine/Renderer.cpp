@@ -1,6 +1,6 @@
 // The renderer: fixed GL state, clearing, the 2D view, blend modes, the frame-rate counter,
-// and fonts (fontconfig + FreeType glyphs, one small alpha texture per glyph made at the
-// first draw). Without a drawable window every drawing call does nothing.
+// and fonts (fontconfig + FreeType glyphs, packed into a few alpha textures at a font's first
+// draw). Without a drawable window every drawing call does nothing.
 #include <SDL_opengl.h>
 
 #include <algorithm>
@@ -22,11 +22,41 @@ constexpr int kFirstPrintable = 32;
 constexpr int kFirstC1 = 0x7F;
 constexpr int kLastC1 = 0x9F;
 
-int NextPowerOfTwo(int n) {
-    int p = 1;
-    while (p < n)
-        p *= 2;
-    return p;
+// Glyph pages are square powers of two (what a GL 1.1 driver must accept), as small as holds
+// a whole font and never larger than this: bigger fonts take several pages.
+constexpr int kSmallestPage = 64;
+constexpr int kLargestPage = 1024;
+// An empty texel between neighbouring glyphs on a page.
+constexpr int kGlyphGap = 1;
+
+// Places the glyphs on pages `size` texels square, in rows, in byte order; returns how many
+// pages they take. A glyph larger than a page gets none and is not drawn.
+int PackGlyphs(std::array<Glyph, 256>& glyphs, int size) {
+    int page = 0, x = 0, y = 0, rowHeight = 0;
+    bool placed = false;
+    for (Glyph& g : glyphs) {
+        const int w = g.bitmap.width, h = g.bitmap.height;
+        g.page = -1;
+        if (w <= 0 || h <= 0 || w > size || h > size) continue;
+        if (x + w > size) {
+            x = 0;
+            y += rowHeight + kGlyphGap;
+            rowHeight = 0;
+        }
+        if (y + h > size) {
+            ++page;
+            x = 0;
+            y = 0;
+            rowHeight = 0;
+        }
+        g.page = page;
+        g.x = x;
+        g.y = y;
+        x += w + kGlyphGap;
+        rowHeight = std::max(rowHeight, h);
+        placed = true;
+    }
+    return placed ? page + 1 : 0;
 }
 
 // Synthetic bold: each stroke is drawn again `strength` pixels further right.
@@ -193,43 +223,39 @@ int Renderer::TextWidth(int font, const char* text) {
     return width;
 }
 
-void Renderer::DrawGlyph(Glyph& glyph, float x, float y) {
-    const media::GlyphBitmap& b = glyph.bitmap;
-    if (b.width <= 0 || b.height <= 0) return;
-    // Power-of-two textures keep to what a GL 1.1 driver must accept.
-    const int tw = NextPowerOfTwo(b.width);
-    const int th = NextPowerOfTwo(b.height);
-    if (glyph.name == 0) {
-        std::vector<std::uint8_t> padded(static_cast<size_t>(tw) * th, 0);
-        for (int row = 0; row < b.height; ++row)
-            std::copy_n(&b.coverage[static_cast<size_t>(row) * b.width], b.width,
-                        &padded[static_cast<size_t>(row) * tw]);
-        glGenTextures(1, &glyph.name);
-        glBindTexture(GL_TEXTURE_2D, glyph.name);
+void Renderer::MakePages(Font& font) {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    const int limit = std::clamp<int>(largest, kSmallestPage, kLargestPage);
+    int size = kSmallestPage;
+    int count = PackGlyphs(font.glyphs, size);
+    while (count > 1 && size < limit)
+        count = PackGlyphs(font.glyphs, size *= 2);
+    font.pageSize = size;
+    font.pages.assign(static_cast<size_t>(count), 0);
+    if (count > 0) glGenTextures(count, font.pages.data());
+    for (int page = 0; page < count; ++page) {
+        std::vector<std::uint8_t> texels(static_cast<size_t>(size) * size, 0);
+        for (const Glyph& g : font.glyphs) {
+            if (g.page != page) continue;
+            for (int row = 0; row < g.bitmap.height; ++row)
+                std::copy_n(&g.bitmap.coverage[static_cast<size_t>(row) * g.bitmap.width],
+                            g.bitmap.width, &texels[static_cast<size_t>(g.y + row) * size + g.x]);
+        }
+        glBindTexture(GL_TEXTURE_2D, font.pages[page]);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, tw, th, 0, GL_ALPHA, GL_UNSIGNED_BYTE,
-                     padded.data());
-    } else {
-        glBindTexture(GL_TEXTURE_2D, glyph.name);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, size, size, 0, GL_ALPHA, GL_UNSIGNED_BYTE,
+                     texels.data());
     }
-    const float u = static_cast<float>(b.width) / tw;
-    const float v = static_cast<float>(b.height) / th;
-    const float w = static_cast<float>(b.width);
-    const float h = static_cast<float>(b.height);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2f(x, y);
-    glTexCoord2f(u, 0);
-    glVertex2f(x + w, y);
-    glTexCoord2f(u, v);
-    glVertex2f(x + w, y + h);
-    glTexCoord2f(0, v);
-    glVertex2f(x, y + h);
-    glEnd();
+    const auto made =
+        std::find_if(fonts_.begin(), fonts_.end(),
+                     [&](const std::unique_ptr<Font>& f) { return f.get() == &font; });
+    log_.Line("font " + std::to_string(made - fonts_.begin() + 1) + " glyph textures: " +
+              std::to_string(count) + " of " + std::to_string(size) + " x " + std::to_string(size));
 }
 
 void Renderer::WriteText(int font, const char* text, float x, float y) {
@@ -244,12 +270,38 @@ void Renderer::WriteText(int font, const char* text, float x, float y) {
     // Whole pixels keep the nearest-filtered glyphs sharp.
     double pen = std::nearbyint(x);
     const double baseline = std::nearbyint(y) + f->ascender;
+    if (f->pageSize == 0) MakePages(*f);
+    const float texel = 1.0f / static_cast<float>(f->pageSize);
+    int bound = -1;  // the page bound, its quads open
     for (const char* p = text; *p; ++p) {
-        Glyph& g = f->glyphs[static_cast<unsigned char>(*p)];
-        DrawGlyph(g, static_cast<float>(pen + g.bitmap.left),
-                  static_cast<float>(baseline - g.bitmap.top));
+        const Glyph& g = f->glyphs[static_cast<unsigned char>(*p)];
+        if (g.page >= 0) {
+            if (g.page != bound) {
+                if (bound >= 0) glEnd();
+                glBindTexture(GL_TEXTURE_2D, f->pages[static_cast<size_t>(g.page)]);
+                glBegin(GL_QUADS);
+                bound = g.page;
+            }
+            const float x0 = static_cast<float>(pen + g.bitmap.left);
+            const float y0 = static_cast<float>(baseline - g.bitmap.top);
+            const float x1 = x0 + static_cast<float>(g.bitmap.width);
+            const float y1 = y0 + static_cast<float>(g.bitmap.height);
+            const float u0 = static_cast<float>(g.x) * texel;
+            const float v0 = static_cast<float>(g.y) * texel;
+            const float u1 = static_cast<float>(g.x + g.bitmap.width) * texel;
+            const float v1 = static_cast<float>(g.y + g.bitmap.height) * texel;
+            glTexCoord2f(u0, v0);
+            glVertex2f(x0, y0);
+            glTexCoord2f(u1, v0);
+            glVertex2f(x1, y0);
+            glTexCoord2f(u1, v1);
+            glVertex2f(x1, y1);
+            glTexCoord2f(u0, v1);
+            glVertex2f(x0, y1);
+        }
         pen += g.bitmap.advance;
     }
+    if (bound >= 0) glEnd();
     glPopAttrib();
 }
 
