@@ -11,22 +11,13 @@
 #include <jpeglib.h>  // needs <cstdio> first
 // clang-format on
 
+#include "MemorySlack.h"
+
 namespace giant {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// AddressSanitizer keeps freed memory in quarantine and adds its shadow: bounds grow under it.
-#if defined(__SANITIZE_ADDRESS__)
-inline constexpr long kMemorySlack = 3;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-inline constexpr long kMemorySlack = 3;
-#else
-inline constexpr long kMemorySlack = 1;
-#endif
-#else
-inline constexpr long kMemorySlack = 1;
-#endif
+using testsupport::kMemorySlack;
 
 inline void Put16(Bytes& v, std::uint32_t x) {
     v.push_back(x & 0xFF);
