@@ -60,10 +60,15 @@ class PrivateDisplay {
         name_ = ReadDisplayNumber(fds[0]);
         close(fds[0]);
     }
+    // Xvfb is asked to end and, should it not within ten seconds, killed: a test never hangs on
+    // its server.
     ~PrivateDisplay() {
         if (pid_ <= 0) return;
         kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
+        if (!WaitFor([&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; }, 10)) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
     }
     PrivateDisplay(const PrivateDisplay&) = delete;
     PrivateDisplay& operator=(const PrivateDisplay&) = delete;
@@ -71,15 +76,20 @@ class PrivateDisplay {
     bool ok() const { return !name_.empty(); }
     // ":N", for DISPLAY.
     const std::string& name() const { return name_; }
-    // `command` prefixed with this display, for Run and Output.
-    std::string On(const std::string& command) const { return "DISPLAY=" + name_ + " " + command; }
+    // `command` (one program and its arguments) on this display, for Run and Output; it is
+    // stopped after 30 seconds so that an X tool stuck on a busy server cannot hang the test.
+    std::string On(const std::string& command) const {
+        return "DISPLAY=" + name_ + " timeout 30 " + command;
+    }
     // The id of the first window whose name matches `regex`, "" when there is none.
     std::string WindowNamed(const std::string& regex) const {
-        std::string ids = Output(On("xdotool search --name '" + regex + "' 2>/dev/null"));
+        std::string ids = Output(On("xdotool search --name '" + regex + "'") + " 2>/dev/null");
         return ids.substr(0, ids.find('\n'));
     }
     // The id of the window that has the keyboard focus.
-    std::string FocusedWindow() const { return Output(On("xdotool getwindowfocus 2>/dev/null")); }
+    std::string FocusedWindow() const {
+        return Output(On("xdotool getwindowfocus") + " 2>/dev/null");
+    }
 
   private:
     // Xvfb writes the display number it took and a line feed once it accepts clients.
