@@ -3,7 +3,6 @@
 //
 // Only trivially destructible locals live in the frame that calls setjmp (DecodeGuarded): the
 // C++ objects the decoder fills belong to the caller, so a longjmp skips no destructor.
-#include <sys/mman.h>
 
 #include <algorithm>
 #include <array>
@@ -35,7 +34,6 @@ constexpr int kRowsPerRead = 16;
 // at most 512 n pixels; twice that is the most a truthful header can claim. Arithmetic coding
 // has no such floor (a flat photo fits in a few hundred bytes) and is held to the size cap only.
 constexpr long long kMaxPixelsPerByte = 1024;
-constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
 // A file of several scans is held whole as DCT coefficients (128 bytes per 8 x 8 block of each
 // component, at the declared size whatever the output's), and every scan runs over the blocks of
 // its components again. Arithmetic coding lets a few hundred bytes declare 64 megapixels of such
@@ -155,19 +153,10 @@ void ReadRows(JpegJob& job) {
     if (job.reducing) job.reducer->Finish();
 }
 
-// Sizes the pixel buffer. A photo's buffer is tens of megabytes of fresh memory; asking for
-// huge pages before the first touch saves thousands of page faults per photo. False when the
-// memory is not there (no exception may cross libjpeg's frames).
+// Sizes a buffer; false when the memory is not there (no exception may cross libjpeg's frames).
 bool SizeForPicture(std::vector<std::uint8_t>& rgb, std::size_t bytes) {
     try {
-        if (rgb.capacity() < bytes && bytes >= kHugePage * 4) {
-            rgb.reserve(bytes);
-            const auto begin = reinterpret_cast<std::uintptr_t>(rgb.data());
-            const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
-            const std::uintptr_t last = (begin + bytes) & ~(kHugePage - 1);
-            if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-        }
-        rgb.resize(bytes);
+        SizePixelBuffer(rgb, bytes);
         return true;
     } catch (const std::bad_alloc&) {
         return false;
@@ -262,12 +251,20 @@ bool DecodeGuarded(JpegJob& job) {
 }  // namespace
 
 bool LoadJpeg(const std::string& path, RgbPicture& out, std::string* error) {
+    // The buffer keeps its bytes until it is sized: a decode that succeeds has written every
+    // row, and a caller decoding photo after photo of one size neither zero-fills nor faults in
+    // tens of megabytes again for each.
     out.width = out.height = 0;
-    out.rgb.clear();  // keeps the capacity: a caller decoding photo after photo reuses it
     std::uintmax_t size = 0;
-    if (!detail::StatPictureFile(path, size, error)) return false;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return detail::Fail(error, path, "cannot open");
+    std::FILE* file = nullptr;
+    if (detail::StatPictureFile(path, size, error)) {
+        file = std::fopen(path.c_str(), "rb");
+        if (!file) detail::Fail(error, path, "cannot open");
+    }
+    if (!file) {
+        out.rgb.clear();
+        return false;
+    }
     std::vector<JSAMPLE> cmykRows, band;
     detail::RowWriter reducer;
     auto job = std::make_unique<JpegJob>();

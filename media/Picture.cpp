@@ -1,5 +1,7 @@
 // Windows bitmaps: the header check (sizes, layouts and offsets that lie are refused before
 // anything is allocated) and a 24-bit writer. The pixels are decoded in BmpPixels.cpp.
+#include <sys/mman.h>
+
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -212,6 +214,19 @@ bool SaveBmp(const std::string& path, const RgbPicture& picture, std::string* er
     int code = std::ferror(f) || std::fflush(f) != 0 ? errno : 0;
     if (std::fclose(f) != 0 && code == 0) code = errno;
     return code ? SaveFailed(path, code, error) : true;
+}
+
+void SizePixelBuffer(std::vector<std::uint8_t>& buffer, std::size_t bytes) {
+    constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
+    if (buffer.capacity() < bytes && bytes >= kHugePage * 4) {
+        std::vector<std::uint8_t>().swap(buffer);  // the old bytes need not move
+        buffer.reserve(bytes);
+        const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
+        const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+        const std::uintptr_t last = (begin + bytes) & ~(kHugePage - 1);
+        if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    }
+    buffer.resize(bytes);
 }
 
 }  // namespace media

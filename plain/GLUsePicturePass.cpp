@@ -20,6 +20,7 @@
 
 #include "GLUsePicture.h"
 #include "GeomUse.h"
+#include "media/Picture.h"
 
 namespace {
 
@@ -307,7 +308,7 @@ void SetVectorPicturePass(bool allowed) {
 
 void ProcessPicture(const std::uint8_t* rgb, int width, int height, bool brighten,
                     bool cropToCircle, std::vector<std::uint8_t>& rgba) {
-    rgba.resize(static_cast<size_t>(width) * height * 4);
+    media::SizePixelBuffer(rgba, static_cast<size_t>(width) * height * 4);
     PassJob job;
     job.width = width;
     job.hw = width / 2;

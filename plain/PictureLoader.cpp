@@ -73,7 +73,9 @@ void LoadPicturesInOrder(const std::vector<std::string>& files, bool brighten, b
                          int threads,
                          const std::function<void(std::size_t, const PicturePixels&)>& use) {
     const std::size_t workers = std::min<std::size_t>(std::max(threads, 1), files.size());
-    Shared s(files, brighten, cropToCircle, workers);
+    // One picture more in hand than there are workers: a worker done early starts the next
+    // instead of waiting for the game thread to take a slower neighbour's picture.
+    Shared s(files, brighten, cropToCircle, workers + 1);
     s.slots.resize(files.size());
     s.ready.assign(files.size(), 0);
     std::vector<std::thread> pool;

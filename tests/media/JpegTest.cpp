@@ -125,6 +125,32 @@ TEST(Jpeg, VariantsDecodeCloseToTheOriginal) {
     }
 }
 
+// A game decodes photo after photo into one picture whose buffer it keeps: each must come out as
+// it would into a fresh one, whatever the one before it was, and a failure leaves nothing.
+TEST(Jpeg, OnePictureTakesFileAfterFileAsAFreshOneWould) {
+    TempFolder folder;
+    const std::string big =
+        folder.Write("big.jpg", Compress(Gradient(3000, 1100, false), Kind::Baseline));
+    const std::string small =
+        folder.Write("small.jpg", Compress(Gradient(37, 23, false), Kind::Grey));
+    const std::string wide =
+        folder.Write("wide.jpg", Compress(Gradient(3100, 1000, false), Kind::Progressive));
+    const std::string broken = folder.Write("broken.jpg", Bytes{0xFF, 0xD8, 0xFF});
+    media::RgbPicture kept;
+    for (const std::string& file : {big, small, big, wide, broken, small, wide}) {
+        SCOPED_TRACE(file);
+        media::RgbPicture fresh;
+        const bool decoded = media::LoadJpeg(file, fresh);
+        EXPECT_EQ(media::LoadJpeg(file, kept), decoded);
+        EXPECT_EQ(kept.width, fresh.width);
+        EXPECT_EQ(kept.height, fresh.height);
+        EXPECT_TRUE(kept.rgb == fresh.rgb) << "bytes of the picture before are left in it";
+        if (!decoded) {
+            EXPECT_TRUE(kept.rgb.empty());
+        }
+    }
+}
+
 // Offset of the first marker after SOI and the APP0 segment.
 std::size_t AfterApp0(const Bytes& jpeg) {
     return 4 + (jpeg[4] << 8 | jpeg[5]);
