@@ -172,4 +172,16 @@ class BoundEngine {
     bool ok_ = false;
 };
 
+// Opens and shows a window of width x height on a bound engine and gives its renderer a 2D view
+// of it, one view pixel per window pixel; nullptr (and why, in the log) when it cannot.
+inline IRenderer* ShowTestWindow(const BoundEngine& engine, const char* title, int width,
+                                 int height) {
+    if (!engine.ok() || !engine.core()->WindowHost()->CreateWindow(title, 0, 0, width, height))
+        return nullptr;
+    engine.core()->WindowHost()->ShowWindow();
+    IRenderer* r = engine.core()->Renderer();
+    r->Set2DView(0, 0, static_cast<float>(width), static_cast<float>(height));
+    return r;
+}
+
 }  // namespace enginetest

@@ -25,12 +25,8 @@ class TextOnWindow : public ::testing::Test {
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display (run under xvfb-run)";
         engine_ = std::make_unique<BoundEngine>(0);
-        ASSERT_TRUE(engine_->ok()) << engine_->Log();
-        ASSERT_TRUE(engine_->core()->WindowHost()->CreateWindow("text test", 0, 0, kW, kH))
-            << engine_->Log();
-        engine_->core()->WindowHost()->ShowWindow();
-        r_ = engine_->core()->Renderer();
-        r_->Set2DView(0, 0, kW, kH);
+        r_ = ShowTestWindow(*engine_, "text test", kW, kH);
+        ASSERT_NE(r_, nullptr) << engine_->Log();
     }
 
     // The red channel of the whole back buffer, rows top-down.

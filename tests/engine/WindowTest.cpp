@@ -23,13 +23,9 @@ class RealWindow : public ::testing::Test {
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display (run under xvfb-run)";
         engine_ = std::make_unique<BoundEngine>(0);
-        ASSERT_TRUE(engine_->ok()) << engine_->Log();
+        r_ = ShowTestWindow(*engine_, "engine test", kW, kH);
+        ASSERT_NE(r_, nullptr) << engine_->Log();
         core_ = engine_->core();
-        ASSERT_TRUE(core_->WindowHost()->CreateWindow("engine test", 0, 0, kW, kH))
-            << engine_->Log();
-        core_->WindowHost()->ShowWindow();
-        r_ = core_->Renderer();
-        r_->Set2DView(0, 0, kW, kH);
     }
 
     // The back buffer's pixel at (x, y), y counted down from the top.
