@@ -1,6 +1,8 @@
 // MP3 files for the music tests, made from the demo music's frames: long ones, and damaged ones.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -46,10 +48,10 @@ inline void AppendSilence(Bytes& data, double seconds) {
 // Four seconds of music, bytes the decoder cannot resynchronise over, and the same music again.
 inline Bytes DamagedTrack() {
     const Bytes demo = DemoFrames();
-    const Bytes part(demo.begin(), demo.begin() + 48000);
-    Bytes track = part;
-    track.insert(track.end(), 4000, 0xFF);
-    track.insert(track.end(), part.begin(), part.end());
+    constexpr std::ptrdiff_t kPart = 48000, kDamage = 4000;
+    Bytes track(2 * kPart + kDamage, 0xFF);
+    std::copy(demo.begin(), demo.begin() + kPart, track.begin());
+    std::copy(demo.begin(), demo.begin() + kPart, track.end() - kPart);
     return track;
 }
 
