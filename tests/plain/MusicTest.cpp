@@ -78,7 +78,8 @@ TEST(StreamedMusic, TrackPastTheDecodedCapPlaysToItsEndInLittleMemory) {
     const auto first = std::find_if(peaks.begin(), peaks.end(), [](int p) { return p > 1000; });
     EXPECT_GT(AudibleSeconds(peaks), 5) << "the track's music was not heard";
     EXPECT_GE((peaks.end() - first) * 0.01, 13 * 60 + 10) << "the track ended early";
-    EXPECT_LT(peak - before, testsupport::kMemorySlack * 30 * 1024) << "memory grew with the track's length";
+    EXPECT_LT(peak - before, testsupport::kMemorySlack * 30 * 1024)
+        << "memory grew with the track's length";
 }
 
 // A damaged stretch (bytes the decoder cannot resynchronise over) stops SDL_mixer's player for
