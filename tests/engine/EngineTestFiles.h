@@ -8,8 +8,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -172,16 +174,25 @@ class BoundEngine {
     bool ok_ = false;
 };
 
-// Opens and shows a window of width x height on a bound engine and gives its renderer a 2D view
-// of it, one view pixel per window pixel; nullptr (and why, in the log) when it cannot.
-inline IRenderer* ShowTestWindow(const BoundEngine& engine, const char* title, int width,
-                                 int height) {
-    if (!engine.ok() || !engine.core()->WindowHost()->CreateWindow(title, 0, 0, width, height))
-        return nullptr;
-    engine.core()->WindowHost()->ShowWindow();
-    IRenderer* r = engine.core()->Renderer();
-    r->Set2DView(0, 0, static_cast<float>(width), static_cast<float>(height));
-    return r;
-}
+// A test on a real window of `Width` x `Height` under Xvfb, its engine bound and its renderer's
+// 2D view one view pixel per window pixel; skipped without a display.
+template <int Width, int Height>
+class ShownWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display (run under xvfb-run)";
+        engine_ = std::make_unique<BoundEngine>(0);
+        ASSERT_TRUE(engine_->ok()) << engine_->Log();
+        IEngineCore* core = engine_->core();
+        ASSERT_TRUE(core->WindowHost()->CreateWindow("engine test", 0, 0, Width, Height))
+            << engine_->Log();
+        core->WindowHost()->ShowWindow();
+        r_ = core->Renderer();
+        r_->Set2DView(0, 0, Width, Height);
+    }
+
+    std::unique_ptr<BoundEngine> engine_;
+    IRenderer* r_ = nullptr;
+};
 
 }  // namespace enginetest

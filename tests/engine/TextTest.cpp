@@ -20,15 +20,8 @@ using namespace enginetest;
 constexpr int kW = 480;
 constexpr int kH = 300;
 
-class TextOnWindow : public ::testing::Test {
+class TextOnWindow : public ShownWindowTest<kW, kH> {
   protected:
-    void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display (run under xvfb-run)";
-        engine_ = std::make_unique<BoundEngine>(0);
-        r_ = ShowTestWindow(*engine_, "text test", kW, kH);
-        ASSERT_NE(r_, nullptr) << engine_->Log();
-    }
-
     // The red channel of the whole back buffer, rows top-down.
     static std::vector<std::uint8_t> Reds() {
         std::vector<std::uint8_t> rgb(static_cast<size_t>(kW) * kH * 3);
@@ -49,9 +42,6 @@ class TextOnWindow : public ::testing::Test {
         r_->ClearFrame(true, false, false);
         glColor3f(1, 1, 1);
     }
-
-    std::unique_ptr<BoundEngine> engine_;
-    IRenderer* r_ = nullptr;
 };
 
 std::u32string Ascii() {

@@ -18,14 +18,11 @@ using namespace enginetest;
 constexpr int kW = 64;
 constexpr int kH = 48;
 
-class RealWindow : public ::testing::Test {
+class RealWindow : public ShownWindowTest<kW, kH> {
   protected:
     void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display (run under xvfb-run)";
-        engine_ = std::make_unique<BoundEngine>(0);
-        r_ = ShowTestWindow(*engine_, "engine test", kW, kH);
-        ASSERT_NE(r_, nullptr) << engine_->Log();
-        core_ = engine_->core();
+        ShownWindowTest::SetUp();
+        if (engine_) core_ = engine_->core();
     }
 
     // The back buffer's pixel at (x, y), y counted down from the top.
@@ -51,9 +48,7 @@ class RealWindow : public ::testing::Test {
         glEnd();
     }
 
-    std::unique_ptr<BoundEngine> engine_;
     IEngineCore* core_ = nullptr;
-    IRenderer* r_ = nullptr;
 };
 
 // A colour within a rounding step or two of the expected one.
