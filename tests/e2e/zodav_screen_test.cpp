@@ -324,8 +324,8 @@ kill $other
               0);
     const auto d = e2e::ReadDumps(folder / "d.jsonl");
     ASSERT_EQ(d.size(), 1u);
-    EXPECT_EQ(d[0]["screenState"], 2);
-    EXPECT_EQ(d[0]["gameInProgress"], true);
+    EXPECT_EQ(d[0]["screenState"], 2) << rec;
+    EXPECT_EQ(d[0]["gameInProgress"], true) << rec;
 }
 
 }  // namespace
