@@ -178,6 +178,7 @@ struct Glyph {
 // A font's glyphs packed into a few square alpha textures ("pages"), made at the first draw, so
 // a line of text binds a texture once per page instead of once per letter.
 struct Font {
+    int handle = 0;  // as MakeFont gave it
     int ascender = 0;
     int descender = 0;
     std::array<Glyph, 256> glyphs;  // by Latin-1 byte

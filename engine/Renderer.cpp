@@ -197,6 +197,7 @@ int Renderer::MakeFont(const char* face, int size, int bold, int /*textureSize*/
         font->glyphs[byte].bitmap = rasterizer.Render(static_cast<char32_t>(byte));
         if (bold) Embolden(font->glyphs[byte].bitmap, std::max(1, pixels / kPixelsPerBoldPixel));
     }
+    font->handle = static_cast<int>(fonts_.size()) + 1;
     fonts_.push_back(std::move(font));
     log_.Line("font made: \"" + family + "\" " + std::to_string(size) + " pt as " + found.family +
               " (" + found.file + "), handle " + std::to_string(fonts_.size()));
@@ -251,11 +252,8 @@ void Renderer::MakePages(Font& font) {
         glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, size, size, 0, GL_ALPHA, GL_UNSIGNED_BYTE,
                      texels.data());
     }
-    const auto made =
-        std::find_if(fonts_.begin(), fonts_.end(),
-                     [&](const std::unique_ptr<Font>& f) { return f.get() == &font; });
-    log_.Line("font " + std::to_string(made - fonts_.begin() + 1) + " glyph textures: " +
-              std::to_string(count) + " of " + std::to_string(size) + " x " + std::to_string(size));
+    log_.Line("font " + std::to_string(font.handle) + " glyph textures: " + std::to_string(count) +
+              " of " + std::to_string(size) + " x " + std::to_string(size));
 }
 
 void Renderer::WriteText(int font, const char* text, float x, float y) {
