@@ -9,62 +9,25 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <regex>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "E2eSupport.h"
+#include "LiveProgram.h"
 #include "PrivateDisplay.h"
 
 namespace {
 
-// One live run of the game in `folder` on `display`; killed if a test leaves it running.
-class LiveGame {
+// One live run of the game in `folder` on `display`.
+class LiveGame : public e2e::LiveProgram {
   public:
     LiveGame(const e2e::PrivateDisplay& display, const e2e::TempFolder& folder,
              const std::string& options)
-        : folder_(folder) {
-        const std::string command = "cd '" + folder.path() + "' && DISPLAY=" + display.name() +
-                                    " SDL_AUDIODRIVER=dummy exec '" + e2e::Program("garbage") +
-                                    "' " + options + " 2>err.txt";
-        pid_ = fork();
-        if (pid_ == 0) {
-            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-    }
-    ~LiveGame() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
-    LiveGame(const LiveGame&) = delete;
-    LiveGame& operator=(const LiveGame&) = delete;
-
-    pid_t pid() const { return pid_; }
-    std::string Log() const { return e2e::ReadFile(folder_ / "log.txt"); }
-    bool WaitForLog(const std::string& text, int times = 1) const {
-        return e2e::WaitFor([&] { return Count(Log(), text) >= times; });
-    }
-    // The exit code, or -1 when the game did not exit by itself within a minute.
-    int WaitForExit() {
-        int status = 0;
-        const bool ended = e2e::WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; });
-        if (!ended) return -1;
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    static int Count(const std::string& text, const std::string& part) {
-        int n = 0;
-        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-            ++n;
-        return n;
-    }
-
-  private:
-    const e2e::TempFolder& folder_;
-    pid_t pid_ = -1;
+        : LiveProgram(display, folder, "garbage", options) {}
 };
 
 // The number after the first `prefix` in the log, or -1.
@@ -117,6 +80,57 @@ bool SendCloseRequest(const std::string& display, const std::string& window) {
     return sent;
 }
 
+// Watches the top-level windows of a display as they are mapped, from before the game starts,
+// so that a window that lives for two seconds is seen at once however slow the machine is.
+class MapWatch {
+  public:
+    explicit MapWatch(const std::string& display)
+        : x_(XOpenDisplay(display.c_str())), previousHandler_(XSetErrorHandler(IgnoreError)) {
+        if (x_ != nullptr) XSelectInput(x_, DefaultRootWindow(x_), SubstructureNotifyMask);
+        if (x_ != nullptr) XSync(x_, False);
+    }
+    ~MapWatch() {
+        if (x_ != nullptr) XCloseDisplay(x_);
+        XSetErrorHandler(previousHandler_);
+    }
+    MapWatch(const MapWatch&) = delete;
+    MapWatch& operator=(const MapWatch&) = delete;
+
+    // The id of the first mapped window titled `title`, or "" once `giveUp` says so or a minute
+    // has passed.
+    std::string WaitForWindow(const std::string& title, const std::function<bool()>& giveUp) {
+        if (x_ == nullptr) return "";
+        std::string found;
+        e2e::WaitFor([&] {
+            while (found.empty() && XPending(x_) > 0) {
+                XEvent e;
+                XNextEvent(x_, &e);
+                if (e.type == MapNotify) mapped_.push_back(e.xmap.window);
+                if (e.type == DestroyNotify) std::erase(mapped_, e.xdestroywindow.window);
+            }
+            for (Window w : mapped_)
+                if (found.empty() && Title(w) == title) found = std::to_string(w);
+            return !found.empty() || giveUp();
+        });
+        return found;
+    }
+
+  private:
+    // A window can be gone between its map and the question about its title; Xlib's own
+    // handler would end the test, and leave the game running, for that.
+    static int IgnoreError(Display*, XErrorEvent*) { return 0; }
+    std::string Title(Window w) {
+        char* name = nullptr;
+        std::string title;
+        if (XFetchName(x_, w, &name) && name != nullptr) title = name;
+        if (name != nullptr) XFree(name);
+        return title;
+    }
+    Display* x_;
+    XErrorHandler previousHandler_;
+    std::vector<Window> mapped_;
+};
+
 #define NEED_PRIVATE_DISPLAY(display)       \
     e2e::PrivateDisplay display(1024, 768); \
     if (!display.ok()) GTEST_SKIP() << "no private X server (Xvfb) could start"
@@ -152,13 +166,7 @@ TEST(GarbageDesktop, LosingTheFocusOrMinimisingStopsUpdatesAndTheClock) {
     })) << "without a window manager the main window must ask for the focus itself";
 
     // A second client's window raised over the game takes the focus.
-    const pid_t other = fork();
-    if (other == 0) {
-        setenv("DISPLAY", display.name().c_str(), 1);
-        execlp("xmessage", "xmessage", "-geometry", "+300+300", "over the game",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    auto other = std::make_unique<e2e::OtherWindow>(display);
     std::string over;
     ASSERT_TRUE(e2e::WaitFor([&] { return !(over = display.WindowNamed("^xmessage$")).empty(); }));
     e2e::Run("/", display.On("xdotool windowraise " + over + " windowfocus " + over));
@@ -173,8 +181,7 @@ TEST(GarbageDesktop, LosingTheFocusOrMinimisingStopsUpdatesAndTheClock) {
     ASSERT_TRUE(game.WaitForLog("paused at", 2)) << game.Log();
     e2e::Run("/", display.On("xdotool windowmap " + main + " windowfocus " + main));
     ASSERT_TRUE(game.WaitForLog("resumed at", 2)) << game.Log();
-    kill(other, SIGTERM);
-    waitpid(other, nullptr, 0);
+    other.reset();
 
     // Esc reaches the game, which has the focus again.
     EXPECT_TRUE(e2e::WaitFor([&] { return display.FocusedWindow() == main; }));
@@ -241,9 +248,10 @@ TEST(GarbageDesktop, AWindowLargerThanTheScreenShrinksToTheLargestSizeThatFits) 
 TEST(GarbageDesktop, ACloseRequestOnTheSplashEndsTheGame) {
     NEED_PRIVATE_DISPLAY(display);
     e2e::TempFolder folder;
+    MapWatch windows(display.name());
     LiveGame game(display, folder, "--record rec.txt");
-    std::string splash;
-    ASSERT_TRUE(e2e::WaitFor([&] { return !(splash = display.WindowNamed("^garbage$")).empty(); }));
+    const std::string splash = windows.WaitForWindow("garbage", [&] { return game.Exited(); });
+    ASSERT_FALSE(splash.empty()) << "no splash was seen\n" << game.Errors() << game.Log();
     ASSERT_TRUE(SendCloseRequest(display.name(), splash));
     ASSERT_EQ(game.WaitForExit(), 0) << "the close request was lost\n" << game.Log();
     EXPECT_NE(game.Log().find("loop ended after 0 updates"), std::string::npos) << game.Log();

@@ -2,11 +2,18 @@
 // sizes (real Xvfb servers, the real screen read back), clicks at scaled positions, taps shorter
 // than a tick, focus changes in replays, and SIGHUP during a recorded run.
 #include <gtest/gtest.h>
+// Xlib after gtest: its macros (None, Bool, Status) would otherwise reach gtest's headers.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "E2eSupport.h"
 #include "GLUsePresent.h"
+#include "LiveProgram.h"
+#include "PrivateDisplay.h"
 #include "media/Picture.h"
 
 namespace {
@@ -267,53 +274,90 @@ echo "exit $?" > result.txt
 
 namespace {
 
+// The live screen of a private X server, read a pixel at a time.
+class LiveScreen {
+  public:
+    explicit LiveScreen(const e2e::PrivateDisplay& display)
+        : x_(XOpenDisplay(display.name().c_str())) {}
+    ~LiveScreen() {
+        if (x_ != nullptr) XCloseDisplay(x_);
+    }
+    LiveScreen(const LiveScreen&) = delete;
+    LiveScreen& operator=(const LiveScreen&) = delete;
+
+    bool ok() const { return x_ != nullptr; }
+    // Red, green and blue at (x, y) of the root window; black when it cannot be read.
+    std::array<int, 3> At(int x, int y) const {
+        XImage* image = XGetImage(x_, DefaultRootWindow(x_), x, y, 1, 1, AllPlanes, ZPixmap);
+        if (image == nullptr) return {0, 0, 0};
+        const unsigned long p = XGetPixel(image, 0, 0);
+        XDestroyImage(image);
+        return {int(p >> 16 & 0xFF), int(p >> 8 & 0xFF), int(p & 0xFF)};
+    }
+
+  private:
+    Display* x_;
+};
+
 // A second window taking the focus from the game's window during play: the main menu shows (the
 // game paused), the recording holds focus in and focus out, and replays to the paused game.
+// Every step waits for what the screen shows, so a slow machine only makes it slower.
 TEST(ZodavScreen, ASecondWindowTakingTheFocusPausesTheGame) {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    e2e::PrivateDisplay display(1024, 768);
+    if (!display.ok()) GTEST_SKIP() << "no private X server (Xvfb) could start";
     TempFolder folder;
     folder.Write("garbage/.keep", "");
-    folder.Write("run.sh", R"sh(#!/bin/sh
-SDL_AUDIODRIVER=dummy "$1" --windowed --record rec.txt 2>err.txt &
-game=$!
-wait_for() {
-  tries=0
-  until xdotool search --name "$1" >/dev/null 2>&1; do
-    tries=$((tries + 1)); [ $tries -gt 900 ] && return 1
-    sleep 0.1
-  done
-}
-# The exit row's box (main menu only) at screen pixel (420, $4).
-menu_shows() {
-  import -window root -crop 1x1+420+$1 txt:- 2>/dev/null |
-    grep -o 'srgb([0-9,]*)' | awk -F'[(,)]' '$3 - $2 > 25 { f = 1 } END { exit !f }'
-}
-wait_for "Match 3 game"
-xdotool windowfocus --sync "$(xdotool search --name "Match 3 game" | head -1)"
-tries=0
-until menu_shows "$4"; do tries=$((tries + 1)); [ $tries -gt 900 ] && break; sleep 0.1; done
-# New game, then a level row (on the main menu the level row's place is empty), until play.
-tries=0
-while menu_shows "$4"; do
-  tries=$((tries + 1)); [ $tries -gt 300 ] && break
-  xdotool mousemove 510 "$2" click 1 sleep 0.2 mousemove 510 "$3" click 1 sleep 0.2
-done
-xmessage -name other -title other "over the game" &
-other=$!
-wait_for other
-xdotool windowfocus --sync "$(xdotool search --name other | head -1)"
-tries=0
-until menu_shows "$4"; do tries=$((tries + 1)); [ $tries -gt 900 ] && break; sleep 0.1; done
-kill -TERM $game
-wait $game
-echo "exit $?" > result.txt
-kill $other
-)sh");
-    e2e::Run(folder.path(), "xvfb-run -a -s '-screen 0 1024x768x24' sh run.sh " +
-                                e2e::Program("zodav") + " " + std::to_string(RowY(6)) + " " +
-                                std::to_string(RowY(2)) + " " + std::to_string(RowY(9)) +
-                                " >/dev/null 2>&1");
-    EXPECT_EQ(e2e::ReadFile(folder / "result.txt"), "exit 0\n");
+    e2e::LiveProgram game(display, folder, "zodav", "--windowed --record rec.txt");
+    LiveScreen screen(display);
+    ASSERT_TRUE(screen.ok());
+    std::string window;
+    ASSERT_TRUE(
+        e2e::WaitFor([&] { return !(window = display.WindowNamed("Match 3 game")).empty(); }, 120))
+        << game.Errors();
+    e2e::Run("/", display.On("xdotool windowfocus --sync " + window));
+
+    // A row's box is green over red; the window fills the screen, so screen pixels are the
+    // game's. Row 9 holds a box on both menus, row 2 only on the level choice.
+    auto box = [&](int row) {
+        const auto c = screen.At(420, RowY(row));
+        return c[1] - c[0] > 25;
+    };
+    auto mainMenu = [&] { return box(9) && !box(2); };
+    auto levelChoice = [&] { return box(2); };
+    // Rows appear and vanish over twenty ticks: play is no box for a second and a half.
+    auto play = [&] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+        while (!box(9) && !box(2)) {
+            if (std::chrono::steady_clock::now() > until) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    };
+    auto clickRow = [&](int row) {
+        e2e::Run("/",
+                 display.On("xdotool mousemove 510 " + std::to_string(RowY(row)) + " click 1"));
+    };
+    ASSERT_TRUE(e2e::WaitFor(mainMenu, 120)) << game.Errors();
+    // A click the game has not seen yet is never repeated before ten seconds: a second click
+    // on row 6 of the level choice would start level 5, which is play all the same.
+    for (int tries = 0; tries < 6 && mainMenu(); ++tries) {
+        clickRow(6);
+        e2e::WaitFor([&] { return levelChoice() || play(); }, 10);
+    }
+    for (int tries = 0; tries < 6 && levelChoice(); ++tries) {
+        clickRow(2);
+        e2e::WaitFor(play, 10);
+    }
+    ASSERT_TRUE(e2e::WaitFor(play, 10)) << "the game never started";
+
+    e2e::OtherWindow other(display);
+    std::string over;
+    ASSERT_TRUE(e2e::WaitFor([&] { return !(over = display.WindowNamed("^xmessage$")).empty(); }));
+    e2e::Run("/", display.On("xdotool windowfocus --sync " + over));
+    ASSERT_TRUE(e2e::WaitFor(mainMenu, 120)) << "the game did not pause";
+    kill(game.pid(), SIGTERM);
+    ASSERT_EQ(game.WaitForExit(), 0) << game.Errors();
+
     const std::string rec = e2e::ReadFile(folder / "rec.txt");
     const size_t in = rec.find("focus in\n");
     ASSERT_NE(in, std::string::npos) << rec;
