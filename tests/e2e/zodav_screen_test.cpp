@@ -94,6 +94,18 @@ wait $game
 echo "exit $?" > result.txt
 )sh";
 
+// Runs the shell script `script` in `folder` on a private X server of width x height, with Zodav's
+// path and `args` as its arguments and its output discarded; false when no server could start.
+// Xvfb picks a free display number itself: `xvfb-run -a` races the servers of tests beside it.
+bool RunOnScreen(const TempFolder& folder, int width, int height, const std::string& script,
+                 const std::string& args = "") {
+    e2e::PrivateDisplay display(width, height);
+    if (!display.ok()) return false;
+    e2e::Run(folder.path(), "DISPLAY=" + display.name() + " sh " + script + " " +
+                                e2e::Program("zodav") + args + " >/dev/null 2>&1");
+    return true;
+}
+
 struct Shot {
     media::RgbPicture picture;
     std::array<int, 3> At(int x, int y) const {
@@ -115,7 +127,6 @@ struct Shot {
 constexpr int kFrameLeft = 43, kFrameRight = 980, kFrameTop = 45, kFrameBottom = 729;
 
 TEST(ZodavScreen, FullScreenIsScaledCentredAndClickable) {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
     struct Case {
         int width, height;
     } cases[] = {{800, 600}, {1366, 768}, {1920, 1080}, {1024, 768}};
@@ -132,11 +143,10 @@ TEST(ZodavScreen, FullScreenIsScaledCentredAndClickable) {
         int exitX = 0, exitY = 0, frameX = 0, frameY = 0;
         toWindow(510, RowY(9), exitX, exitY);
         toWindow(kFrameLeft, 384, frameX, frameY);
-        const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height) + "x24";
-        e2e::Run(folder.path(), "xvfb-run -a -s '-screen 0 " + size + "' sh live.sh " +
-                                    e2e::Program("zodav") + " " + std::to_string(exitX) + " " +
-                                    std::to_string(exitY) + " " + std::to_string(frameX) + " " +
-                                    std::to_string(frameY) + " >/dev/null 2>&1");
+        if (!RunOnScreen(folder, c.width, c.height, "live.sh",
+                         " " + std::to_string(exitX) + " " + std::to_string(exitY) + " " +
+                             std::to_string(frameX) + " " + std::to_string(frameY)))
+            GTEST_SKIP() << "no private X server (Xvfb) could start";
         EXPECT_EQ(e2e::ReadFile(folder / "result.txt"), "exit 0\n")
             << e2e::ReadFile(folder / "err.txt");
         Shot shot;
@@ -170,7 +180,6 @@ TEST(ZodavScreen, FullScreenIsScaledCentredAndClickable) {
 // At 1024 x 768 the real screen is the very frame a replay saves: a paused game is frozen, so the
 // screen read while the replay goes on ticking equals its screenshot.
 TEST(ZodavScreen, AtItsOwnSizeTheScreenIsTheReplayScreenshot) {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
     TempFolder folder;
     folder.Write("garbage/.keep", "");
     folder.Write("s.txt", "zodav-replay 1\nseed 2\nmouse 900 700\ntick 2\n" + Tap(6) + Tap(2) +
@@ -188,8 +197,8 @@ kill -HUP $game
 wait $game
 echo "exit $?" > result.txt
 )sh");
-    e2e::Run(folder.path(), "xvfb-run -a -s '-screen 0 1024x768x24' sh run.sh " +
-                                e2e::Program("zodav") + " >/dev/null 2>&1");
+    if (!RunOnScreen(folder, 1024, 768, "run.sh"))
+        GTEST_SKIP() << "no private X server (Xvfb) could start";
     EXPECT_EQ(e2e::ReadFile(folder / "result.txt"), "exit 0\n")
         << e2e::ReadFile(folder / "err.txt");
     media::RgbPicture replay, screen;
@@ -206,7 +215,6 @@ echo "exit $?" > result.txt
 
 // SIGHUP (a closed terminal) ends a recorded live run in order: exit 0, and the recording is whole.
 TEST(ZodavScreen, HangupEndsARecordedRunInOrder) {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
     for (const char* signalName : {"HUP", "QUIT"}) {
         SCOPED_TRACE(signalName);
         TempFolder folder;
@@ -223,8 +231,8 @@ kill -)sh") + signalName + R"sh( $game
 wait $game
 echo "exit $?" > result.txt
 )sh");
-        e2e::Run(folder.path(), "xvfb-run -a -s '-screen 0 1024x768x24' sh run.sh " +
-                                    e2e::Program("zodav") + " >/dev/null 2>&1");
+        if (!RunOnScreen(folder, 1024, 768, "run.sh"))
+            GTEST_SKIP() << "no private X server (Xvfb) could start";
         EXPECT_EQ(e2e::ReadFile(folder / "result.txt"), "exit 0\n")
             << e2e::ReadFile(folder / "err.txt");
         const std::string rec = e2e::ReadFile(folder / "rec.txt");
@@ -243,7 +251,6 @@ namespace {
 // A driver without framebuffer objects (Mesa told to hide them) falls back to a screen of the
 // display's size, says so, and the recording carries that size so that it replays the same.
 TEST(ZodavScreen, WithoutFramebufferObjectsTheScreenFillsTheDisplay) {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
     TempFolder folder;
     folder.Write("garbage/.keep", "");
     folder.Write("run.sh", R"sh(#!/bin/sh
@@ -260,8 +267,8 @@ kill -TERM $game
 wait $game
 echo "exit $?" > result.txt
 )sh");
-    e2e::Run(folder.path(), "xvfb-run -a -s '-screen 0 1366x768x24' sh run.sh " +
-                                e2e::Program("zodav") + " >/dev/null 2>&1");
+    if (!RunOnScreen(folder, 1366, 768, "run.sh"))
+        GTEST_SKIP() << "no private X server (Xvfb) could start";
     EXPECT_EQ(e2e::ReadFile(folder / "result.txt"), "exit 0\n");
     EXPECT_NE(e2e::ReadFile(folder / "err.txt").find("cannot draw offscreen"), std::string::npos);
     EXPECT_NE(e2e::ReadFile(folder / "rec.txt").find("screen 1366 768\n"), std::string::npos);
