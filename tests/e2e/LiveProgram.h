@@ -14,40 +14,56 @@
 
 namespace e2e {
 
-// One live run of `program` in `folder` on `display`, its output in out.txt and err.txt.
-class LiveProgram {
+// A child process running `command` through the shell, sent `endSignal` and waited for should a
+// test leave it running.
+class ChildProcess {
   public:
-    LiveProgram(const PrivateDisplay& display, const TempFolder& folder, const std::string& program,
-                const std::string& options)
-        : folder_(folder) {
-        const std::string command = "cd '" + folder.path() + "' && DISPLAY=" + display.name() +
-                                    " SDL_AUDIODRIVER=dummy exec '" + Program(program) + "' " +
-                                    options + " >out.txt 2>err.txt";
+    ChildProcess(const std::string& command, int endSignal) : endSignal_(endSignal) {
         pid_ = fork();
         if (pid_ == 0) {
             execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
     }
-    ~LiveProgram() {
+    ~ChildProcess() {
         if (pid_ <= 0) return;
-        kill(pid_, SIGKILL);
+        kill(pid_, endSignal_);
         waitpid(pid_, nullptr, 0);
     }
-    LiveProgram(const LiveProgram&) = delete;
-    LiveProgram& operator=(const LiveProgram&) = delete;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
 
     pid_t pid() const { return pid_; }
+    // Whether the child has ended, without waiting; its wait status goes to `status`.
+    bool Exited(int& status) {
+        if (pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_) pid_ = -1;
+        return pid_ <= 0;
+    }
+
+  private:
+    pid_t pid_ = -1;
+    int endSignal_;
+};
+
+// One live run of `program` in `folder` on `display`, its output in out.txt and err.txt.
+class LiveProgram {
+  public:
+    LiveProgram(const PrivateDisplay& display, const TempFolder& folder, const std::string& program,
+                const std::string& options)
+        : folder_(folder),
+          child_("cd '" + folder.path() + "' && DISPLAY=" + display.name() +
+                     " SDL_AUDIODRIVER=dummy exec '" + Program(program) + "' " + options +
+                     " >out.txt 2>err.txt",
+                 SIGKILL) {}
+
+    pid_t pid() const { return child_.pid(); }
     std::string Log() const { return ReadFile(folder_ / "log.txt"); }
     std::string Errors() const { return ReadFile(folder_ / "err.txt"); }
     bool WaitForLog(const std::string& text, int times = 1) const {
         return WaitFor([&] { return Count(Log(), text) >= times; });
     }
     // Whether the program has ended, without waiting.
-    bool Exited() {
-        if (pid_ > 0 && waitpid(pid_, &status_, WNOHANG) == pid_) pid_ = -1;
-        return pid_ <= 0;
-    }
+    bool Exited() { return child_.Exited(status_); }
     // The exit code, or -1 when the program did not exit by itself within a minute.
     int WaitForExit() {
         if (!WaitFor([&] { return Exited(); })) return -1;
@@ -62,32 +78,17 @@ class LiveProgram {
 
   private:
     const TempFolder& folder_;
-    pid_t pid_ = -1;
+    ChildProcess child_;
     int status_ = 0;
 };
 
 // A second client's window (xmessage, named "xmessage") at (300, 300) on `display`.
-class OtherWindow {
+class OtherWindow : public ChildProcess {
   public:
-    explicit OtherWindow(const PrivateDisplay& display) {
-        pid_ = fork();
-        if (pid_ == 0) {
-            setenv("DISPLAY", display.name().c_str(), 1);
-            execlp("xmessage", "xmessage", "-geometry", "+300+300", "over the game",
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-    }
-    ~OtherWindow() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    OtherWindow(const OtherWindow&) = delete;
-    OtherWindow& operator=(const OtherWindow&) = delete;
-
-  private:
-    pid_t pid_ = -1;
+    explicit OtherWindow(const PrivateDisplay& display)
+        : ChildProcess("DISPLAY=" + display.name() +
+                           " exec xmessage -geometry +300+300 'over the game' >/dev/null 2>&1",
+                       SIGTERM) {}
 };
 
 }  // namespace e2e
