@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
@@ -89,6 +90,14 @@ class PrivateDisplay {
     // The id of the window that has the keyboard focus.
     std::string FocusedWindow() const {
         return Output(On("xdotool getwindowfocus") + " 2>/dev/null");
+    }
+    // Gives `window` the keyboard focus, asking again until it has it: a window found by name
+    // may not be mapped yet, and focusing an unmapped window does nothing. False after a minute.
+    bool Focus(const std::string& window) const {
+        return WaitFor([&] {
+            std::system((On("xdotool windowfocus " + window) + " >/dev/null 2>&1").c_str());
+            return FocusedWindow() == window;
+        });
     }
 
   private:

@@ -321,7 +321,7 @@ TEST(ZodavScreen, ASecondWindowTakingTheFocusPausesTheGame) {
     ASSERT_TRUE(
         e2e::WaitFor([&] { return !(window = display.WindowNamed("Match 3 game")).empty(); }, 120))
         << game.Errors();
-    e2e::Run("/", display.On("xdotool windowfocus --sync " + window));
+    ASSERT_TRUE(display.Focus(window)) << "the game's window never took the focus";
 
     // A row's box is green over red; the window fills the screen, so screen pixels are the
     // game's. Row 9 holds a box on both menus, row 2 only on the level choice.
@@ -360,7 +360,7 @@ TEST(ZodavScreen, ASecondWindowTakingTheFocusPausesTheGame) {
     e2e::OtherWindow other(display);
     std::string over;
     ASSERT_TRUE(e2e::WaitFor([&] { return !(over = display.WindowNamed("^xmessage$")).empty(); }));
-    e2e::Run("/", display.On("xdotool windowfocus --sync " + over));
+    ASSERT_TRUE(display.Focus(over)) << "the second window never took the focus";
     ASSERT_TRUE(e2e::WaitFor(mainMenu, 120)) << "the game did not pause";
     kill(game.pid(), SIGTERM);
     ASSERT_EQ(game.WaitForExit(), 0) << game.Errors();
